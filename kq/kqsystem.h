@@ -1,0 +1,20 @@
+#pragma once
+
+// The whole public interface of kqsystem.
+
+#include <kq/export.h>
+
+#include <kq/NumberFormatter.h>
+#include <kq/NumberParser.h>
+#include <kq/ProgramOptions.h>
+#include <kq/StringUtils.h>
+#include <kq/nvCollection.h>
+
+#include <kq/logger/ConsoleLogChannel.h>
+#include <kq/logger/FileLogChannel.h>
+#include <kq/logger/Logger.h>
+#include <kq/logger/SimpleFormatter.h>
+#include <kq/logger/SplitLogChannel.h>
+
+#include <kq/io/SerialConfig.h>
+#include <kq/io/SerialIO.h>

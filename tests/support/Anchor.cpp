@@ -1,0 +1,1 @@
+int kqTestSupportAnchor = 0;
