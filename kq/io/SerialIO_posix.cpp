@@ -1,0 +1,203 @@
+#include <kq/io/SerialIOImpl.h>
+#include <kq/io/detail/Termios.h>
+
+#include <kq/StringUtils.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+namespace kq {
+namespace io {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Deadline = std::optional<Clock::time_point>;
+
+constexpr unsigned int MaxDword = 0xFFFFFFFFu;
+
+// Far enough to mean "never" without overflowing the clock's arithmetic.
+constexpr std::uint64_t LongestWaitMs = std::uint64_t(1) << 40;
+
+Deadline after(Clock::time_point start, std::uint64_t ms) {
+    return start + std::chrono::milliseconds(std::min(ms, LongestWaitMs));
+}
+
+Deadline earliest(const Deadline& a, const Deadline& b) {
+    if (!a || !b) {
+        return a ? a : b;
+    }
+    return std::min(*a, *b);
+}
+
+// Total time-out of one driver call: multiplier per byte plus constant; both 0 means none.
+Deadline totalDeadline(unsigned int constant, unsigned int multiplier, unsigned int size) {
+    if (constant == 0 && multiplier == 0) {
+        return std::nullopt;
+    }
+    return after(Clock::now(), std::uint64_t(multiplier) * size + constant);
+}
+
+enum class Wait { Ready, TimedOut, Gone };
+
+// Waits for the event without spinning: a hang-up or error that comes without
+// the event means the device has gone.
+Wait waitFor(int fd, short event, const Deadline& deadline) {
+    for (;;) {
+        int timeoutMs = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+            if (left.count() <= 0) {
+                return Wait::TimedOut;
+            }
+            timeoutMs = static_cast<int>(std::min<long long>(left.count(), INT_MAX));
+        }
+        pollfd entry{fd, event, 0};
+        const int ready = ::poll(&entry, 1, timeoutMs);
+        if (ready < 0 && errno != EINTR) {
+            return Wait::Gone;
+        }
+        if (ready > 0) {
+            return (entry.revents & event) ? Wait::Ready : Wait::Gone;
+        }
+    }
+}
+
+// How one read waits, after the COMMTIMEOUTS rules.
+struct ReadRules {
+    bool returnAtOnce = false;   // interval MAXDWORD, totals 0: only what is waiting
+    bool firstByteEnds = false;  // interval and multiplier MAXDWORD: the first bytes end it
+    Deadline total;
+    std::optional<std::chrono::milliseconds> interval;
+};
+
+ReadRules readRules(const SerialTimeouts& t, unsigned int size) {
+    ReadRules rules;
+    if (t.readIntervalTimeout == MaxDword && t.readTotalTimeoutMultiplier == 0 &&
+        t.readTotalTimeoutConstant == 0) {
+        rules.returnAtOnce = true;
+    } else if (t.readIntervalTimeout == MaxDword && t.readTotalTimeoutMultiplier == MaxDword &&
+               t.readTotalTimeoutConstant != 0 && t.readTotalTimeoutConstant != MaxDword) {
+        rules.firstByteEnds = true;
+        rules.total = after(Clock::now(), t.readTotalTimeoutConstant);
+    } else {
+        rules.total = totalDeadline(t.readTotalTimeoutConstant, t.readTotalTimeoutMultiplier, size);
+        if (t.readIntervalTimeout != 0) {
+            rules.interval = std::chrono::milliseconds(t.readIntervalTimeout);
+        }
+    }
+    return rules;
+}
+
+}  // namespace
+
+// O_NONBLOCK stays set: a modem-control line cannot block the open, and every
+// wait goes through poll() with the time-outs' deadlines.
+unsigned long SerialIOImpl::openHandle() {
+    const std::string path = "/dev/" + config.deviceName();
+    device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (device < 0) {
+        return static_cast<unsigned long>(errno);
+    }
+    if (::flock(device, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(device);
+        device = -1;
+        return static_cast<unsigned long>(error);
+    }
+    ::ioctl(device, TIOCEXCL);
+    return 0;
+}
+
+void SerialIOImpl::closeHandle() {
+    ::ioctl(device, TIOCNXCL);
+    ::close(device);
+}
+
+void SerialIOImpl::configure() {
+    termios settings;
+    if (::tcgetattr(device, &settings) != 0) {
+        throw std::runtime_error(kq::format("::tcgetattr( '%s' ) failed. error = %ld",
+                                            config.deviceName().c_str(), static_cast<long>(errno)));
+    }
+    detail::makeRaw(settings);
+    const bool speedApplied = detail::applyLineSettings(settings, config);
+    ::tcsetattr(device, TCSANOW, &settings);
+    if (!speedApplied) {
+        detail::setCustomBaudRate(device, config.baudRate());
+    }
+    timeouts = config.commTimeouts();
+}
+
+unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size) {
+    const Deadline deadline =
+        totalDeadline(timeouts.writeTotalTimeoutConstant, timeouts.writeTotalTimeoutMultiplier, size);
+    unsigned int written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(device, data + written, size - written);
+        if (n > 0) {
+            written += static_cast<unsigned int>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
+            if (waitFor(device, POLLOUT, deadline) != Wait::Ready) {
+                break;
+            }
+        } else {
+            break;
+        }
+    }
+    return written;
+}
+
+unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size) {
+    const ReadRules rules = readRules(timeouts, size);
+    Deadline intervalEnd;
+    unsigned int got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(device, buffer + got, size - got);
+        if (n > 0) {
+            got += static_cast<unsigned int>(n);
+            if (rules.firstByteEnds) {
+                break;
+            }
+            if (rules.interval) {
+                intervalEnd = Clock::now() + *rules.interval;
+            }
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN && !rules.returnAtOnce) {
+            if (waitFor(device, POLLIN, earliest(rules.total, intervalEnd)) != Wait::Ready) {
+                break;
+            }
+        } else {
+            break;  // nothing more to wait for, or the device has gone (0, EIO)
+        }
+    }
+    return got;
+}
+
+unsigned int SerialIOImpl::available() {
+    int waiting = 0;
+    if (::ioctl(device, FIONREAD, &waiting) != 0 || waiting < 0) {
+        return 0;
+    }
+    return static_cast<unsigned int>(waiting);
+}
+
+void SerialIOImpl::purge() { ::tcflush(device, TCIOFLUSH); }
+
+}  // namespace io
+}  // namespace kq

@@ -1,0 +1,121 @@
+#include <kq/io/SerialIOImpl.h>
+
+#include <kq/StringUtils.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace kq {
+namespace io {
+
+namespace {
+
+static_assert(sizeof(DCB) == 28, "the driver expects the 28-byte DCB");
+
+void applyFlowControl(DCB& dcb, FlowControl flow) {
+    switch (flow) {
+    case FlowOff:
+        dcb.fOutxCtsFlow = 0;
+        dcb.fOutX = 0;
+        dcb.fInX = 0;
+        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+        break;
+    case FlowSoftware:
+        dcb.fOutxCtsFlow = 0;
+        dcb.fOutX = 1;
+        dcb.fInX = 1;
+        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+        break;
+    case FlowHardware:
+        dcb.fOutxCtsFlow = 1;
+        dcb.fOutX = 0;
+        dcb.fInX = 0;
+        dcb.fRtsControl = RTS_CONTROL_TOGGLE;
+        break;
+    default:
+        break;
+    }
+}
+
+void applyLineSettings(DCB& dcb, const SerialConfig& config) {
+    if (config.baudRate() != 0) {
+        dcb.BaudRate = config.baudRate();
+    }
+    if (config.dataSize() >= DataBits5 && config.dataSize() <= DataBits8) {
+        dcb.ByteSize = static_cast<BYTE>(5 + (config.dataSize() - DataBits5));
+    }
+    switch (config.parity()) {
+    case ParityEven: dcb.Parity = EVENPARITY; break;
+    case ParityOdd: dcb.Parity = ODDPARITY; break;
+    case ParityNone: dcb.Parity = NOPARITY; break;
+    default: break;
+    }
+    switch (config.stopBits()) {
+    case StopBitsOne: dcb.StopBits = ONESTOPBIT; break;
+    case StopBitsOneAndHalf: dcb.StopBits = ONE5STOPBITS; break;
+    case StopBitsTwo: dcb.StopBits = TWOSTOPBITS; break;
+    default: break;
+    }
+    applyFlowControl(dcb, config.flowControl());
+}
+
+COMMTIMEOUTS toCommTimeouts(const SerialTimeouts& t) {
+    COMMTIMEOUTS result;
+    result.ReadIntervalTimeout = t.readIntervalTimeout;
+    result.ReadTotalTimeoutMultiplier = t.readTotalTimeoutMultiplier;
+    result.ReadTotalTimeoutConstant = t.readTotalTimeoutConstant;
+    result.WriteTotalTimeoutMultiplier = t.writeTotalTimeoutMultiplier;
+    result.WriteTotalTimeoutConstant = t.writeTotalTimeoutConstant;
+    return result;
+}
+
+}  // namespace
+
+unsigned long SerialIOImpl::openHandle() {
+    const std::string path = kq::format("\\\\.\\%s", config.deviceName().c_str());
+    device = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+}
+
+void SerialIOImpl::closeHandle() { ::CloseHandle(device); }
+
+void SerialIOImpl::configure() {
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (!::GetCommState(device, &dcb)) {
+        throw std::runtime_error(kq::format("::GetCommState( '%s' ) failed. error = %ld",
+                                            config.deviceName().c_str(),
+                                            static_cast<long>(::GetLastError())));
+    }
+    applyLineSettings(dcb, config);
+    ::SetCommState(device, &dcb);
+
+    COMMTIMEOUTS timeouts = toCommTimeouts(config.commTimeouts());
+    ::SetCommTimeouts(device, &timeouts);
+    ::SetupComm(device, config.buffersSize().inputSize, config.buffersSize().outputSize);
+}
+
+unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size) {
+    DWORD written = 0;
+    return ::WriteFile(device, data, size, &written, nullptr) ? written : 0;
+}
+
+unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size) {
+    DWORD got = 0;
+    return ::ReadFile(device, buffer, size, &got, nullptr) ? got : 0;
+}
+
+unsigned int SerialIOImpl::available() {
+    COMSTAT status;
+    std::memset(&status, 0, sizeof status);
+    return ::ClearCommError(device, nullptr, &status) ? status.cbInQue : 0;
+}
+
+void SerialIOImpl::purge() { ::PurgeComm(device, PURGE_TXCLEAR | PURGE_RXCLEAR); }
+
+}  // namespace io
+}  // namespace kq
