@@ -1,0 +1,122 @@
+#include <kq/logger/Logger.h>
+#include <kq/logger/LoggerImpl.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kq {
+namespace logger {
+
+namespace {
+
+const std::string RootName = "";
+const std::string NullName = "null";
+const std::string Separator = ".";
+
+// Owns every logger it hands out. Its destruction at library unload destroys them, so
+// nothing leaks and nothing outlives the library that holds its code.
+class Registry {
+public:
+    ILogger& add(const std::string& name, std::shared_ptr<ILogChannel> channel)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        auto logger = std::make_unique<LoggerImpl>(name, std::move(channel));
+        LoggerImpl& result = *logger;
+        // The name was taken: the registry keeps the earlier logger and holds this one aside.
+        if (!loggers.try_emplace(name, std::move(logger)).second)
+            unregistered.push_back(std::move(logger));
+        return result;
+    }
+
+    ILogger& get(const std::string& name)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return findOrCreate(name);
+    }
+
+    // Later calls start from an empty registry; no destroyed logger stays reachable.
+    void shutdown()
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (auto& entry : loggers)
+            entry.second.reset();
+        loggers.clear();
+        unregistered.clear();
+    }
+
+private:
+    LoggerImpl& findOrCreate(const std::string& name)
+    {
+        auto found = loggers.find(name);
+        if (found != loggers.end())
+            return *found->second;
+        if (name == RootName || name == NullName)
+            return enter(name, std::make_shared<NullLogChannel>());
+
+        LoggerImpl& ancestor = findAncestor(name);
+        LoggerImpl& logger = enter(name, ancestor.channel());
+        logger.setLevel(ancestor.level());
+        return logger;
+    }
+
+    // The nearest registered dotted prefix; the root when there is none.
+    LoggerImpl& findAncestor(std::string name)
+    {
+        for (;;) {
+            const size_t separator = name.rfind(Separator);
+            if (separator == std::string::npos)
+                return findOrCreate(RootName);
+            name.erase(separator);
+            auto found = loggers.find(name);
+            if (found != loggers.end())
+                return *found->second;
+        }
+    }
+
+    LoggerImpl& enter(const std::string& name, std::shared_ptr<ILogChannel> channel)
+    {
+        auto logger = std::make_unique<LoggerImpl>(name, std::move(channel));
+        LoggerImpl& result = *logger;
+        loggers.emplace(name, std::move(logger));
+        return result;
+    }
+
+    std::mutex lock;
+    std::map<std::string, std::unique_ptr<LoggerImpl>> loggers;
+    std::vector<std::unique_ptr<LoggerImpl>> unregistered;
+};
+
+Registry registry;
+
+}  // namespace
+
+ILogger& add(const std::string& name, std::shared_ptr<ILogChannel> channel)
+{
+    return registry.add(name, std::move(channel));
+}
+
+ILogger& get(const std::string& name)
+{
+    return registry.get(name);
+}
+
+ILogger& root()
+{
+    return registry.get(RootName);
+}
+
+ILogger& null()
+{
+    return registry.get(NullName);
+}
+
+void shutdown()
+{
+    registry.shutdown();
+}
+
+}  // namespace logger
+}  // namespace kq
