@@ -1,0 +1,67 @@
+#include <kq/logger/FileLogChannelImpl.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kq {
+namespace logger {
+
+namespace {
+
+void writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += static_cast<size_t>(written);
+    }
+}
+
+bool lockExclusive(int fd)
+{
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool isEmpty(int fd)
+{
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && status.st_size == 0;
+}
+
+}  // namespace
+
+std::string FileLogChannelImpl::path(const std::string& fileName) const
+{
+    return directory + "/" + fileName;
+}
+
+// There is no share mode here. The exclusive advisory lock makes the header decision and
+// the append one unit for every writer of the file, in this process or another, so that
+// neither headers are doubled nor messages interleaved. Closing releases the lock.
+void FileLogChannelImpl::appendToFile(const std::string& path, const std::string& header,
+                                      const std::string& text)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    if (lockExclusive(fd)) {
+        if (isEmpty(fd))
+            writeAll(fd, header);
+        writeAll(fd, text);
+    }
+    ::close(fd);
+}
+
+}  // namespace logger
+}  // namespace kq

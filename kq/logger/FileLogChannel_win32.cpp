@@ -1,0 +1,42 @@
+#include <kq/logger/FileLogChannelImpl.h>
+
+#include <kq/StringUtils.h>
+
+#include <windows.h>
+
+namespace kq {
+namespace logger {
+
+namespace {
+
+void writeBytes(HANDLE file, const std::string& bytes)
+{
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace
+
+std::string FileLogChannelImpl::path(const std::string& fileName) const
+{
+    return kq::format("%s\\%s", directory.c_str(), fileName.c_str());
+}
+
+// Read sharing only: while one writer has the file open, another writer's open fails and
+// that writer's message is dropped.
+void FileLogChannelImpl::appendToFile(const std::string& path, const std::string& header,
+                                      const std::string& text)
+{
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    ::SetFilePointer(file, 0, nullptr, FILE_END);
+    if (::GetFileSize(file, nullptr) == 0 && !header.empty())
+        writeBytes(file, header);
+    writeBytes(file, text);
+    ::CloseHandle(file);
+}
+
+}  // namespace logger
+}  // namespace kq
