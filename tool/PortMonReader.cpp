@@ -1,0 +1,74 @@
+#include "PortMonReader.h"
+
+#include <kq/NumberFormatter.h>
+#include <kq/StringUtils.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+ActionKind keywordKind(const std::string& field) {
+    if (kq::icompare(field, "IRP_MJ_WRITE"))
+        return ActionKind::Send;
+    if (kq::icompare(field, "IRP_MJ_READ"))
+        return ActionKind::Recv;
+    if (kq::icompare(field, "IOCTL_SERIAL_PURGE"))
+        return ActionKind::Purge;
+    return ActionKind::None;
+}
+
+std::vector<unsigned char> payload(const std::string& lengthField) {
+    const auto colon = lengthField.find(':');
+    if (colon == std::string::npos)
+        return {};
+    std::string hex = lengthField.substr(colon + 1);
+    hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+    return kq::NumberFormatter::string2buffer(hex);
+}
+
+}  // namespace
+
+// Binary mode, so '\r' handling is the same on every platform; readLine strips it.
+// libstdc++ opens through fopen, which shares the file for reading and writing.
+PortMonReader::PortMonReader(const std::string& fileName)
+    : input(fileName, std::ios::in | std::ios::binary) {
+    if (!input.is_open())
+        throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
+}
+
+const PortMonAction* PortMonReader::next() {
+    std::string line;
+    while (readLine(line)) {
+        parse(line);
+        if (action.kind != ActionKind::None)
+            return &action;
+    }
+    return nullptr;
+}
+
+bool PortMonReader::readLine(std::string& line) {
+    if (!std::getline(input, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+void PortMonReader::parse(const std::string& line) {
+    action.kind = ActionKind::None;
+    action.data.clear();
+    const std::string* lengthField = nullptr;
+    const auto fields = kq::SplitString(line, "\t", true);
+    for (const auto& field : fields) {
+        const ActionKind kind = keywordKind(field);
+        if (kind != ActionKind::None)
+            action.kind = kind;
+        else if (field.find("Length ") != std::string::npos)
+            lengthField = &field;
+    }
+    if (action.kind == ActionKind::Send || action.kind == ActionKind::Recv) {
+        if (lengthField)
+            action.data = payload(*lengthField);
+    }
+}
