@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Plays the dump back on the serial device, printing every step on stdout.
+// Throws std::runtime_error when the dump or the device cannot be opened,
+// or when a payload in the dump is not hexadecimal.
+void runReplay(const std::string& serialName, const std::string& inputFile);
