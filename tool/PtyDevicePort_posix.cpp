@@ -1,0 +1,92 @@
+#include "DevicePort.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+std::runtime_error systemError(const std::string& call) {
+    return std::runtime_error(call + " failed: " + std::strerror(errno));
+}
+
+class PtyDevicePort : public DevicePort {
+public:
+    PtyDevicePort() {
+        char path[128];
+        if (::openpty(&master, &slave, path, nullptr, nullptr) != 0)
+            throw systemError("openpty");
+        termios raw{};
+        ::tcgetattr(slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+        // The loader resolves "-s=pts/N" to /dev/pts/N.
+        terminal = std::string(path).substr(std::strlen("/dev/"));
+    }
+
+    // The terminal end stays open here too: while no other program has it open,
+    // reading the master would fail with EIO instead of waiting.
+    ~PtyDevicePort() override {
+        if (slave >= 0)
+            ::close(slave);
+        ::close(master);
+    }
+
+    std::string name() const override { return terminal; }
+
+    std::size_t read(unsigned char* buffer, std::size_t size,
+                     std::chrono::milliseconds timeout) override {
+        pollfd fd{master, POLLIN, 0};
+        const int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
+        if (ready < 0 && errno != EINTR)
+            throw systemError("poll");
+        if (ready <= 0)
+            return 0;
+        const ssize_t n = ::read(master, buffer, size);
+        if (n < 0)
+            throw systemError("read");
+        return static_cast<std::size_t>(n);
+    }
+
+    void write(const std::vector<unsigned char>& data) override {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(master, data.data() + done, data.size() - done);
+            if (n < 0 && errno != EINTR)
+                throw systemError("write");
+            done += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+    }
+
+    // Closing the master hangs the terminal up, which discards what the host has
+    // not read yet. Once this end's own descriptor is closed, the master reports
+    // a hang-up when the host closes the terminal too. Late host bytes are dropped.
+    void awaitHostClose(std::chrono::milliseconds timeout) override {
+        ::close(slave);
+        slave = -1;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd fd{master, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+                return;
+            unsigned char scratch[256];
+            if ((fd.revents & POLLHUP) || ::read(master, scratch, sizeof scratch) <= 0)
+                return;
+        }
+    }
+
+private:
+    int master = -1;
+    int slave = -1;
+    std::string terminal;
+};
+
+}  // namespace
+
+std::unique_ptr<DevicePort> openPseudoTerminal() { return std::make_unique<PtyDevicePort>(); }

@@ -1,0 +1,7 @@
+#include "DevicePort.h"
+
+#include <stdexcept>
+
+std::unique_ptr<DevicePort> openPseudoTerminal() {
+    throw std::runtime_error("--pty needs a system with pseudo-terminals; use -s=COMn");
+}

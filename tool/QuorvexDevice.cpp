@@ -1,0 +1,71 @@
+// The device side of a PortMon dump: serves QuorvexLoader (or the real host
+// program) on a serial port or a pseudo-terminal and checks what it sends.
+#include "DevicePort.h"
+#include "DeviceSession.h"
+
+#include <kq/NumberParser.h>
+#include <kq/ProgramOptions.h>
+#include <kq/StringUtils.h>
+
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+const char* const usage =
+    "usage: QuorvexDevice -i=<dump> (-s=<device> | --pty) [-t=<ms>]\n"
+    "  -i, --input=FILE    PortMon dump whose device side to play\n"
+    "  -s, --serial=NAME   serial device to serve: 'COM2', 'ttyUSB1'\n"
+    "  -p, --pty           create a pseudo-terminal and serve it (not on Windows);\n"
+    "                      its name for the loader's -s= option is printed as 'port: NAME'\n"
+    "  -t, --timeout=MS    wait per expected block from the host, default 10000\n";
+
+// A whole number of milliseconds; other text leaves the option unset.
+class TimeoutOption : public kq::ProgramOptions::AbstractOptionValue<unsigned int> {
+protected:
+    bool convert(const std::string& text) override {
+        return kq::NumberParser::tryParseUInt32(text, value);
+    }
+};
+
+void print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName) {
+    if (pty)
+        return openPseudoTerminal();
+    return openSerialPort(serialName);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    kq::ProgramOptions::StringOptionValue serial;
+    kq::ProgramOptions::StringOptionValue input;
+    kq::ProgramOptions::StringOptionValue pty;
+    TimeoutOption timeout;
+    kq::ProgramOptions::OptionsProcessor options('-', '=');
+    options.add("s", "serial", "serial device to serve", &serial);
+    options.add("i", "input", "PortMon dump", &input);
+    options.add("p", "pty", "serve a new pseudo-terminal", &pty);
+    options.add("t", "timeout", "ms to wait for each expected block", &timeout);
+    options.process(argc, argv);
+
+    try {
+        if (!input.isSet || serial.isSet == pty.isSet) {
+            print(usage);
+            return 1;
+        }
+        PortMonReader reader(input.value);
+        const auto port = openPort(pty.isSet, serial.value);
+        print(kq::format("port: %s\n", port->name().c_str()));
+        const auto blockTimeout = std::chrono::milliseconds(timeout.isSet ? timeout.value : 10000);
+        return serveDump(reader, *port, blockTimeout) ? 0 : 1;
+    } catch (const std::exception& e) {
+        print(kq::format("ERROR: %s\n", e.what()));
+        return 1;
+    }
+}

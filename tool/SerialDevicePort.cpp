@@ -1,0 +1,65 @@
+#include "DevicePort.h"
+
+#include <kq/io/SerialIO.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// The line settings QuorvexLoader uses; reads return at once with what is waiting.
+kq::io::SerialConfig deviceConfig(const std::string& deviceName) {
+    kq::io::SerialConfig config;
+    config.setDeviceName(deviceName);
+    config.setBaudRate(115200);
+    config.setDataSize(kq::io::DataBits8);
+    config.setParity(kq::io::ParityNone);
+    config.setStopBits(kq::io::StopBitsOne);
+    config.setFlowControl(kq::io::FlowOff);
+    config.setCommTimeouts(kq::io::SerialTimeouts{0xFFFFFFFF, 0, 0, 0, 0});
+    config.setBuffersSize(kq::io::SerialBuffersSize{4096, 4096});
+    return config;
+}
+
+class SerialDevicePort : public DevicePort {
+public:
+    explicit SerialDevicePort(const std::string& deviceName)
+        : deviceName(deviceName), port(deviceConfig(deviceName)) {}
+
+    std::string name() const override { return deviceName; }
+
+    // SerialIO has no wait for data: check the input queue every 10 ms until the deadline.
+    std::size_t read(unsigned char* buffer, std::size_t size,
+                     std::chrono::milliseconds timeout) override {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            const unsigned int waiting = port.available();
+            if (waiting > 0)
+                return port.recv(buffer, std::min(waiting, static_cast<unsigned int>(size)));
+            if (std::chrono::steady_clock::now() >= deadline)
+                return 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    void write(const std::vector<unsigned char>& data) override {
+        const auto size = static_cast<unsigned int>(data.size());
+        if (port.send(data.data(), size) != size)
+            throw std::runtime_error("serial write incomplete on '" + name() + "'");
+    }
+
+    // A serial line cannot tell; closing it does not discard what the driver
+    // has already accepted for sending.
+    void awaitHostClose(std::chrono::milliseconds) override {}
+
+private:
+    const std::string deviceName;
+    kq::io::SerialIO port;
+};
+
+}  // namespace
+
+std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName) {
+    return std::make_unique<SerialDevicePort>(deviceName);
+}
