@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kqtest {
+
+// Line settings of a port as the driver reports them. Data bits and parity
+// are missing: a pseudo-terminal always reports 8 data bits without parity.
+struct PortSettings {
+    unsigned int baudRate;
+    bool twoStopBits;
+    bool xonXoff;
+    bool rtsCts;
+};
+
+class PortPairImpl;
+
+// A serial port for SerialIO to open, connected to a device side that the test plays.
+// Linux: a pseudo-terminal; the port is its slave "pts/N", the device its master.
+// Windows (under Wine): the first port of KQ_TEST_PORTS (a socat pty pair) is the
+// port, the second one the device.
+class PortPair {
+public:
+    PortPair();
+    ~PortPair();
+    PortPair(const PortPair&) = delete;
+    PortPair& operator=(const PortPair&) = delete;
+
+    // The name SerialIO takes.
+    std::string portName() const;
+
+    void deviceWrite(const std::vector<unsigned char>& bytes);
+    // Up to count bytes: fewer when the time-out ends first.
+    std::vector<unsigned char> deviceRead(std::size_t count, std::chrono::milliseconds timeout);
+    // The device goes away.
+    void closeDevice();
+
+    // The port's current line settings. On Windows the port must not be held
+    // by a SerialIO at the time (it is opened exclusively to read them).
+    PortSettings settings() const;
+
+private:
+    std::unique_ptr<PortPairImpl> impl;
+};
+
+// A port name that names no device, and the system's error code for opening it.
+std::string missingPortName();
+constexpr unsigned long fileNotFoundError = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+
+}  // namespace kqtest
