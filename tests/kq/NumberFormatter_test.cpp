@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Thrown.h"
+
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -79,15 +80,10 @@ TEST(FormatBuffer, ShowsOnlyPrintableBytesInTheCharacterColumn)
 TEST(FormatBuffer, RejectsFewerThanOneBytePerLine)
 {
     const Bytes bytes = {1, 2, 3};
-    for (int bytesPerLine : {0, -1}) {
-        try {
-            dump(bytes, bytesPerLine);
-            ADD_FAILURE() << "no exception for " << bytesPerLine;
-        } catch (const std::invalid_argument& e) {
-            EXPECT_EQ("formatBuffer: bytesPerLine " + std::to_string(bytesPerLine) + " is below 1",
-                      e.what());
-        }
-    }
+    for (int bytesPerLine : {0, -1})
+        EXPECT_EQ("invalid_argument: formatBuffer: bytesPerLine " + std::to_string(bytesPerLine) +
+                      " is below 1",
+                  support::thrownBy([&] { dump(bytes, bytesPerLine); }));
 }
 
 TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
@@ -111,24 +107,15 @@ TEST(String2Buffer, FailsAtTheFirstNonHexCharacter)
 {
     const struct {
         std::string text;
-        std::string message;
+        char offending;
     } cases[] = {
-        {"01 02", "invalid hex char ' '"},
-        {"1 2", "invalid hex char ' '"},
-        {"0G", "invalid hex char 'G'"},
-        {"G0", "invalid hex char 'G'"},
-        {"0x01", "invalid hex char 'x'"},
-        {"-1", "invalid hex char '-'"},
-        {"12Zy", "invalid hex char 'Z'"},
+        {"01 02", ' '}, {"1 2", ' '}, {"0G", 'G'}, {"G0", 'G'},
+        {"0x01", 'x'},  {"-1", '-'},  {"12Zy", 'Z'},
     };
-    for (const auto& c : cases) {
-        try {
-            nf::string2buffer(c.text);
-            ADD_FAILURE() << "no exception for " << c.text;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(c.message, e.what());
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::string("runtime_error: invalid hex char '") + c.offending + "'",
+                  support::thrownBy([&] { nf::string2buffer(c.text); }))
+            << c.text;
 }
 
 TEST(String2Buffer, RoundTripsEveryByteValue)

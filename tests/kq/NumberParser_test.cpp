@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Thrown.h"
+
 #include <cerrno>
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <typeinfo>
 
 namespace {
 
@@ -20,16 +21,9 @@ const char outOfRange[] = "range_error: NumberParser - out of range";
 template <typename F>
 std::string outcomeOf(F parse)
 {
-    try {
-        return std::to_string(parse());
-    } catch (const std::range_error& e) {
-        return std::string("range_error: ") + e.what();
-    } catch (const std::logic_error& e) {
-        return std::string("logic_error: ") + e.what();
-    } catch (const std::runtime_error& e) {
-        return std::string(typeid(e) == typeid(std::runtime_error) ? "runtime_error: " : "other: ") +
-               e.what();
-    }
+    std::string value;
+    const std::string thrown = support::thrownBy([&] { value = std::to_string(parse()); });
+    return thrown.empty() ? value : thrown;
 }
 
 template <typename R, R (*Parse)(const std::string&)>

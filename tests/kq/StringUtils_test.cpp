@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include "support/Thrown.h"
+
 #include <string>
 #include <vector>
 
@@ -86,14 +87,9 @@ TEST(SplitString, SplitsAtEveryWholeDelimiter)
 
 TEST(SplitString, RejectsAnEmptyDelimiter)
 {
-    for (bool skipEmpty : {false, true}) {
-        try {
-            kq::SplitString("abc", "", skipEmpty);
-            ADD_FAILURE() << "no exception";
-        } catch (const std::invalid_argument& e) {
-            EXPECT_STREQ("SplitString: empty delimiter", e.what());
-        }
-    }
+    for (bool skipEmpty : {false, true})
+        EXPECT_EQ("invalid_argument: SplitString: empty delimiter",
+                  support::thrownBy([&] { kq::SplitString("abc", "", skipEmpty); }));
 }
 
 TEST(SplitCommandLine, KeepsQuotedWordsAndEveryEmptyWord)
