@@ -8,9 +8,10 @@ namespace kq {
 namespace io {
 
 // In every line setting the value 0 leaves the driver's current setting alone.
-// The numeric values are part of the exported interface.
+// The numeric values are part of the exported interface. The fixed 32-bit type
+// lets a setting hold any value, as the setters store values unchecked.
 
-enum DataSize {
+enum DataSize : int {
     DataBitsUnchanged = 0,
     DataBits5 = 1,
     DataBits6 = 2,
@@ -18,7 +19,7 @@ enum DataSize {
     DataBits8 = 4
 };
 
-enum Parity {
+enum Parity : int {
     ParityUnchanged = 0,
     ParityEven = 1,
     ParityOdd = 2,
@@ -28,7 +29,7 @@ enum Parity {
 // StopBitsOneAndHalf: on Linux termios has no setting of its own for it; it
 // selects two stop bits (CSTOPB), which the serial drivers send as 1.5 stop
 // bits with 5 data bits, as Windows does.
-enum StopBits {
+enum StopBits : int {
     StopBitsUnchanged = 0,
     StopBitsOne = 1,
     StopBitsOneAndHalf = 2,
@@ -36,7 +37,7 @@ enum StopBits {
 };
 
 // Software is XON/XOFF, hardware is RTS/CTS.
-enum FlowControl {
+enum FlowControl : int {
     FlowUnchanged = 0,
     FlowOff = 1,
     FlowSoftware = 2,
