@@ -112,6 +112,8 @@ std::string Process::err() const { return stderrCapture->all(); }
 
 long Process::pid() const { return impl->pid(); }
 
+std::chrono::milliseconds Process::cpuTime() const { return impl->cpuTime(); }
+
 std::string programPath(const std::string& name) {
     return executableFolder() + name + programSuffix();
 }

@@ -33,6 +33,8 @@ public:
     std::string out() const;
     std::string err() const;
     long pid() const;
+    // Processor time (user and system) the program used; valid after wait.
+    std::chrono::milliseconds cpuTime() const;
 
 private:
     std::unique_ptr<ProcessImpl> impl;

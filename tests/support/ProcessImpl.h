@@ -25,6 +25,8 @@ public:
     bool waitExit(std::chrono::milliseconds timeout, int& status);
     void kill();
     long pid() const;
+    // Processor time (user and system) the child used; valid once waitExit succeeded.
+    std::chrono::milliseconds cpuTime() const;
 
 private:
     struct Handles;

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -61,7 +62,16 @@ struct ProcessImpl::Handles {
     int out = -1;
     int err = -1;
     bool reaped = false;
+    std::chrono::milliseconds cpu{0};
 };
+
+namespace {
+
+std::chrono::milliseconds milliseconds(const timeval& t) {
+    return std::chrono::milliseconds(static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000);
+}
+
+}  // namespace
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
@@ -116,13 +126,15 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size) {
 }
 
 bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status) {
-    // waitpid has no time-out: poll it, pausing briefly between checks.
+    // wait4 has no time-out: poll it, pausing briefly between checks.
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int raw = 0;
-        const pid_t done = ::waitpid(handles->pid, &raw, WNOHANG);
+        rusage usage{};
+        const pid_t done = ::wait4(handles->pid, &raw, WNOHANG, &usage);
         if (done == handles->pid) {
             handles->reaped = true;
+            handles->cpu = milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
             status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
             return true;
         }
@@ -138,6 +150,8 @@ void ProcessImpl::kill() {
 }
 
 long ProcessImpl::pid() const { return static_cast<long>(handles->pid); }
+
+std::chrono::milliseconds ProcessImpl::cpuTime() const { return handles->cpu; }
 
 std::string executableFolder() {
     char path[PATH_MAX];

@@ -148,6 +148,17 @@ void ProcessImpl::kill() { TerminateProcess(handles->info.hProcess, 1); }
 
 long ProcessImpl::pid() const { return static_cast<long>(handles->info.dwProcessId); }
 
+std::chrono::milliseconds ProcessImpl::cpuTime() const {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(handles->info.hProcess, &created, &exited, &kernel, &user))
+        return std::chrono::milliseconds(0);
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    // FILETIME counts 100 ns.
+    return std::chrono::milliseconds((ticks(kernel) + ticks(user)) / 10000);
+}
+
 std::string executableFolder() {
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
