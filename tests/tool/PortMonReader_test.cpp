@@ -6,6 +6,12 @@
 
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fstream>
+#endif
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -91,6 +97,40 @@ TEST(PortMonReader, BadPayloadThrowsAndIsConsumed) {
     const PortMonAction* action = reader.next();
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->kind, ActionKind::Recv);
+}
+
+// PortMon may still be logging to the dump: its open handle must not stop the reader.
+class OpenWriter {
+public:
+    explicit OpenWriter(const std::string& path) {
+#ifdef _WIN32
+        handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+#else
+        stream.open(path, std::ios::app);
+        EXPECT_TRUE(stream.is_open());
+#endif
+    }
+#ifdef _WIN32
+    ~OpenWriter() { CloseHandle(handle); }
+
+private:
+    HANDLE handle;
+#else
+private:
+    std::ofstream stream;
+#endif
+};
+
+TEST(PortMonReader, ReadsWhileAnotherProgramHoldsTheFileForWriting) {
+    kqtest::TempDir dir;
+    const std::string path = dir.writeFile("live.log", "IRP_MJ_READ\tLength 1: 42\r\n");
+    OpenWriter writer(path);
+    PortMonReader reader(path);
+    const PortMonAction* action = reader.next();
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->data, Bytes{0x42});
 }
 
 TEST(PortMonReader, MissingFileNamesItAsGiven) {
