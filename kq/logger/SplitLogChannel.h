@@ -13,7 +13,7 @@ namespace logger {
 
 // Forwards every message, unformatted, to its channels in the order they were added.
 // Must not contain itself, directly or through another split channel: its lock is not
-// recursive.
+// recursive, so such a write throws std::logic_error instead of deadlocking.
 class KQ_API SplitLogChannel : public AbstractLogChannel {
 public:
     SplitLogChannel();

@@ -83,4 +83,15 @@ TEST(SplitLogChannel, ConsoleAndRecordingChildrenBothReceive)
     EXPECT_EQ("m", recording->writes[0].second);
 }
 
+TEST(SplitLogChannel, ContainingItselfIsAnErrorNotADeadlock)
+{
+    SplitLogChannel outer;
+    auto inner = std::make_shared<SplitLogChannel>();
+    outer.add(inner);
+    // Not owning: the cycle must not keep the channels alive.
+    inner->add(std::shared_ptr<kq::logger::ILogChannel>(&outer, [](kq::logger::ILogChannel*) {}));
+    EXPECT_THROW(outer.write("n", "m"), std::logic_error);
+    EXPECT_THROW(outer.write("n", "m"), std::logic_error);
+}
+
 }  // namespace
