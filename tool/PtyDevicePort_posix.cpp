@@ -28,8 +28,6 @@ public:
         terminal = std::string(path).substr(std::strlen("/dev/"));
     }
 
-    // The terminal end stays open here too: while no other program has it open,
-    // reading the master would fail with EIO instead of waiting.
     ~PtyDevicePort() override {
         if (slave >= 0)
             ::close(slave);
@@ -83,6 +81,8 @@ public:
 
 private:
     int master = -1;
+    // Held open until the end: while no program has the terminal open, reading
+    // the master fails with EIO instead of waiting for the host.
     int slave = -1;
     std::string terminal;
 };
