@@ -21,13 +21,20 @@ const char* const usage =
     "                      its name for the loader's -s= option is printed as 'port: NAME'\n"
     "  -t, --timeout=MS    wait per expected block from the host, default 10000\n";
 
-// A whole number of milliseconds; other text leaves the option unset.
-class TimeoutOption : public kq::ProgramOptions::AbstractOptionValue<unsigned int> {
-protected:
-    bool convert(const std::string& text) override {
-        return kq::NumberParser::tryParseUInt32(text, value);
-    }
-};
+const std::chrono::milliseconds defaultTimeout(10000);
+
+// A rejected option value would look like a missing one, so the text is checked
+// here, where a bad value can be named.
+std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionValue& option) {
+    if (!option.isSet)
+        return defaultTimeout;
+    int ms = 0;
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms <= 0)
+        throw std::runtime_error(
+            kq::format("invalid timeout '%s': give a whole number of milliseconds above 0",
+                       option.value.c_str()));
+    return std::chrono::milliseconds(ms);
+}
 
 void print(const std::string& text) {
     std::fputs(text.c_str(), stdout);
@@ -46,7 +53,7 @@ int main(int argc, char* argv[]) {
     kq::ProgramOptions::StringOptionValue serial;
     kq::ProgramOptions::StringOptionValue input;
     kq::ProgramOptions::StringOptionValue pty;
-    TimeoutOption timeout;
+    kq::ProgramOptions::StringOptionValue timeout;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
     options.add("s", "serial", "serial device to serve", &serial);
     options.add("i", "input", "PortMon dump", &input);
@@ -59,11 +66,11 @@ int main(int argc, char* argv[]) {
             print(usage);
             return 1;
         }
+        const auto perBlock = blockTimeout(timeout);
         PortMonReader reader(input.value);
         const auto port = openPort(pty.isSet, serial.value);
         print(kq::format("port: %s\n", port->name().c_str()));
-        const auto blockTimeout = std::chrono::milliseconds(timeout.isSet ? timeout.value : 10000);
-        return serveDump(reader, *port, blockTimeout) ? 0 : 1;
+        return serveDump(reader, *port, perBlock) ? 0 : 1;
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         return 1;

@@ -36,4 +36,14 @@ TEST(QuorvexDevice, ShowsItsUsageWhenAnOptionIsMissing) {
     }
 }
 
+TEST(QuorvexDevice, NamesATimeoutThatIsNoWholeNumberOfMilliseconds) {
+    for (const char* bad : {"abc", "0", "-5"}) {
+        kqtest::Process device(kqtest::programPath("QuorvexDevice"),
+                               {"-s=COM2", "-i=dump.log", std::string("-t=") + bad});
+        EXPECT_EQ(device.wait(runLimit), 1);
+        EXPECT_EQ(tooltest::text(device.out()),
+                  "ERROR: invalid timeout '" + std::string(bad) + "': give a whole number of milliseconds above 0\n");
+    }
+}
+
 }  // namespace
