@@ -4,6 +4,7 @@
 #include <kq/StringUtils.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -31,9 +32,12 @@ std::vector<unsigned char> payload(const std::string& lengthField) {
 
 // Binary mode, so '\r' handling is the same on every platform; readLine strips it.
 // libstdc++ opens through fopen, which shares the file for reading and writing.
+// fopen opens a folder on Linux (reading it then fails like an empty dump) but not
+// on Windows: a folder is refused on both.
 PortMonReader::PortMonReader(const std::string& fileName)
     : input(fileName, std::ios::in | std::ios::binary) {
-    if (!input.is_open())
+    std::error_code ignored;
+    if (!input.is_open() || std::filesystem::is_directory(fileName, ignored))
         throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
 }
 

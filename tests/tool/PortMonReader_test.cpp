@@ -133,14 +133,16 @@ TEST(PortMonReader, ReadsWhileAnotherProgramHoldsTheFileForWriting) {
     EXPECT_EQ(action->data, Bytes{0x42});
 }
 
-TEST(PortMonReader, MissingFileNamesItAsGiven) {
+// A folder would otherwise replay as an empty dump on Linux and report success.
+TEST(PortMonReader, MissingFileOrFolderNamesItAsGiven) {
     kqtest::TempDir dir;
-    const std::string name = (dir.path() / "absent.log").string();
-    try {
-        PortMonReader reader(name);
-        FAIL() << "no exception";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), "can't open '" + name + "'");
+    for (const std::string& name : {(dir.path() / "absent.log").string(), dir.path().string()}) {
+        try {
+            PortMonReader reader(name);
+            ADD_FAILURE() << "no exception for " << name;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), "can't open '" + name + "'");
+        }
     }
 }
 
