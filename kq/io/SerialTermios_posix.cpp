@@ -26,11 +26,15 @@ const Speed standardSpeeds[] = {
     {3500000, B3500000}, {4000000, B4000000},
 };
 
+// cfsetispeed leaves the input-speed bits of c_cflag alone; after a custom rate
+// they still say "other rate" and the driver would keep the old input rate.
+// Cleared, they make the input rate follow the output rate, as the one Windows rate does.
 bool applyBaudRate(termios& settings, unsigned int rate) {
     for (const Speed& speed : standardSpeeds) {
         if (speed.rate == rate) {
             cfsetispeed(&settings, speed.constant);
             cfsetospeed(&settings, speed.constant);
+            settings.c_cflag &= ~CIBAUD;
             return true;
         }
     }

@@ -9,6 +9,7 @@ namespace kqtest {
 
 // Line settings of a port as the driver reports them. Data bits and parity
 // are missing: a pseudo-terminal always reports 8 data bits without parity.
+// baudRate is 0 when the input and output rates differ.
 struct PortSettings {
     unsigned int baudRate;
     bool twoStopBits;

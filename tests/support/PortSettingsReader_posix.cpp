@@ -15,7 +15,8 @@ PortSettings readPortSettings(int fd) {
         throw std::runtime_error("TCGETS2 failed");
     }
     PortSettings s;
-    s.baudRate = t.c_ospeed;
+    // Windows has one rate for both directions; a split rate counts as none.
+    s.baudRate = t.c_ispeed == t.c_ospeed ? t.c_ospeed : 0;
     s.twoStopBits = (t.c_cflag & CSTOPB) != 0;
     s.xonXoff = (t.c_iflag & IXON) && (t.c_iflag & IXOFF);
     s.rtsCts = (t.c_cflag & CRTSCTS) != 0;

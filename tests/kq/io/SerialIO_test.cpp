@@ -242,6 +242,10 @@ TEST(SerialIO, AnyBaudRateIsApplied) {
     c.setBaudRate(250000);
     { SerialIO port(c); }
     EXPECT_EQ(250000u, pair.settings().baudRate);
+    // Back to a standard rate: both directions follow, not just the output.
+    c.setBaudRate(115200);
+    { SerialIO port(c); }
+    EXPECT_EQ(115200u, pair.settings().baudRate);
 }
 
 TEST(SerialIO, AVanishedDeviceEndsTransfersWithoutHanging) {
