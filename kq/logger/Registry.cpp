@@ -16,8 +16,7 @@ const std::string RootName = "";
 const std::string NullName = "null";
 const std::string Separator = ".";
 
-// Owns every logger it hands out. Its destruction at library unload destroys them, so
-// nothing leaks and nothing outlives the library that holds its code.
+// Owns every logger it hands out, until shutdown.
 class Registry {
 public:
     ILogger& add(const std::string& name, std::shared_ptr<ILogChannel> channel)
@@ -89,7 +88,9 @@ private:
     std::vector<std::unique_ptr<LoggerImpl>> unregistered;
 };
 
-Registry registry;
+// Never destroyed: at library unload the loggers and their channels stay as they are, so a
+// thread still logging while the process exits keeps working. Still reachable, not leaked.
+Registry& registry = *new Registry;
 
 }  // namespace
 

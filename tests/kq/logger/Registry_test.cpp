@@ -2,8 +2,13 @@
 
 #include <kq/logger/Logger.h>
 
+#include "support/Process.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 using kq::logger::ILogger;
@@ -96,6 +101,38 @@ TEST_F(Registry, ShutdownReleasesChannelsAndStartsAfresh)
     ILogger& again = kq::logger::get("s");
     EXPECT_EQ(0, again.level());
     EXPECT_EQ(kq::logger::root().channel(), again.channel());
+}
+
+const char* const ExitChildVariable = "KQ_REGISTRY_EXIT_CHILD";
+const char* const DestroyedMarker = "channel destroyed";
+
+// Tells the parent test, through standard output, if it is ever destroyed.
+class MarkingChannel : public kq::logger::NullLogChannel {
+public:
+    ~MarkingChannel() override
+    {
+        std::fputs(DestroyedMarker, stdout);
+        std::fflush(stdout);
+    }
+};
+
+// Runs only as a child started by the test below; the process then exits normally.
+TEST(RegistryExitChild, RegistersWithoutShutdown)
+{
+    if (std::getenv(ExitChildVariable) == nullptr)
+        GTEST_SKIP() << "child mode of RegistryAtExit only";
+    kq::logger::add("exit.child", std::make_shared<MarkingChannel>()).info("m");
+}
+
+// Loggers and their channels survive the library's unload: a thread still logging while
+// the process exits must not find them destroyed.
+TEST(RegistryAtExit, LoggersAreNotDestroyedWithoutShutdown)
+{
+    kqtest::Process child(kqtest::programPath("logger_tests"),
+                          {"--gtest_filter=RegistryExitChild.*"},
+                          {std::string(ExitChildVariable) + "=1"});
+    ASSERT_EQ(0, child.wait(std::chrono::seconds(60))) << child.out() << child.err();
+    EXPECT_EQ(std::string::npos, child.out().find(DestroyedMarker)) << child.out();
 }
 
 }  // namespace
