@@ -5,118 +5,123 @@
 #include "support/Thrown.h"
 
 #include <cerrno>
-#include <functional>
+#include <limits>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace {
 
 namespace np = kq::NumberParser;
 
-const char badFormat[] = "logic_error: NumebrParser - bad format";
-const char outOfRange[] = "range_error: NumberParser - out of range";
+// Integer and bool failures are logic/range errors, floating-point ones runtime errors.
+const char bad[] = "logic_error: NumebrParser - bad format";
+const char range[] = "range_error: NumberParser - out of range";
+const char floatBad[] = "runtime_error: NumebrParser - bad format";
+const char floatRange[] = "runtime_error: NumberParser - out of range";
 
-// What a parse form did, as one comparable text: the value, or the exact
-// exception type and message.
-template <typename F>
-std::string outcomeOf(F parse)
+// Exact text of a parsed value: small types print as numbers, floating point with
+// enough digits to tell any two values apart.
+template <typename T>
+std::string textOf(T value)
+{
+    std::ostringstream out;
+    out.precision(std::numeric_limits<T>::max_digits10);
+    out << +value;
+    return out.str();
+}
+
+// What a parse form did, as one comparable text: the value, or the exact exception.
+template <auto Parse>
+std::string parsed(const std::string& text)
 {
     std::string value;
-    const std::string thrown = support::thrownBy([&] { value = std::to_string(parse()); });
+    const std::string thrown = support::thrownBy([&] { value = textOf(Parse(text)); });
     return thrown.empty() ? value : thrown;
 }
 
-template <typename R, R (*Parse)(const std::string&)>
-std::string widened(const std::string& text)
+// What a try form returned and what it left in a variable that held initial.
+template <typename T>
+std::string tried(bool (*tryParse)(const std::string&, T&), const std::string& text,
+                  std::common_type_t<T> initial)
 {
-    return outcomeOf([&] { return static_cast<long long>(Parse(text)); });
+    T value = initial;
+    const bool stored = tryParse(text, value);
+    return (stored ? "true " : "false ") + textOf(value);
 }
 
-struct IntegerCase {
-    const char* member;
-    std::function<std::string(const std::string&)> parse;
-    const char* text;
-    std::string expected;
-};
+using Outcomes = std::vector<std::pair<std::string, std::string>>;  // text -> value or exception
+
+void expectOutcomes(const char* member, std::string (*parse)(const std::string&),
+                    const Outcomes& outcomes)
+{
+    for (const auto& o : outcomes)
+        EXPECT_EQ(o.second, parse(o.first)) << member << " of '" << o.first << "'";
+}
 
 TEST(NumberParser, EveryIntegerMemberKeepsItsRange)
 {
-    const auto i8 = widened<signed char, np::parseInt8>;
-    const auto i16 = widened<short, np::parseInt16>;
-    const auto i32 = widened<int, np::parseInt32>;
-    const auto lng = widened<long, np::parseLong>;
-    const auto u8 = widened<unsigned char, np::parseUInt8>;
-    const auto u16 = widened<unsigned short, np::parseUInt16>;
-    const auto ushort = widened<short, np::parseUShort>;
-    const auto u32 = widened<unsigned int, np::parseUInt32>;
-    const auto uint = widened<int, np::parseUInt>;
-    const auto ulong = widened<long, np::parseULong>;
-    const auto hex = widened<unsigned long, np::parseHex>;
-    const auto oct = widened<unsigned long, np::parseOct>;
-    const auto i64 = widened<long long, np::parseLongLong>;
-    const auto u64 = [](const std::string& t) { return outcomeOf([&] { return np::parseULongLong(t); }); };
-
-    const IntegerCase cases[] = {
-        {"Int8", i8, "-128", "-128"}, {"Int8", i8, "127", "127"},
-        {"Int8", i8, "-129", outOfRange}, {"Int8", i8, "128", outOfRange},
-        {"Int16", i16, "-32768", "-32768"}, {"Int16", i16, "32767", "32767"},
-        {"Int16", i16, "-32769", outOfRange}, {"Int16", i16, "32768", outOfRange},
-        {"Int32", i32, "-2147483648", "-2147483648"}, {"Int32", i32, "2147483647", "2147483647"},
-        {"Int32", i32, "-2147483649", outOfRange}, {"Int32", i32, "2147483648", outOfRange},
-        {"Long", lng, "-2147483649", outOfRange}, {"Long", lng, "2147483648", outOfRange},
-        {"Long", lng, "-2147483648", "-2147483648"},
-        {"UInt8", u8, "0", "0"}, {"UInt8", u8, "255", "255"},
-        {"UInt8", u8, "256", outOfRange}, {"UInt8", u8, "-1", outOfRange},
-        {"UInt16", u16, "65535", "65535"}, {"UInt16", u16, "65536", outOfRange},
-        {"UInt16", u16, "-1", outOfRange},
-        {"UShort", ushort, "65535", "-1"}, {"UShort", ushort, "32768", "-32768"},
-        {"UInt32", u32, "4294967295", "4294967295"}, {"UInt32", u32, "-1", "4294967295"},
-        {"UInt32", u32, "4294967296", outOfRange}, {"UInt32", u32, "-4294967296", outOfRange},
-        {"UInt32", u32, "-4294967295", "1"}, {"UInt32", u32, "0", "0"},
-        {"UInt", uint, "4294967295", "-1"}, {"ULong", ulong, "4294967295", "-1"},
-        {"ULong", ulong, "2147483648", "-2147483648"}, {"ULong", ulong, "4294967296", outOfRange},
-        {"Hex", hex, "ff", "255"}, {"Hex", hex, "0xFF", "255"}, {"Hex", hex, "FF", "255"},
-        {"Hex", hex, "FFFFFFFF", "4294967295"}, {"Hex", hex, "100000000", outOfRange},
-        {"Hex", hex, "0xG", badFormat},
-        {"Oct", oct, "017", "15"}, {"Oct", oct, "37777777777", "4294967295"},
-        {"Oct", oct, "40000000000", outOfRange}, {"Oct", oct, "8", badFormat},
-        {"LongLong", i64, "9223372036854775807", "9223372036854775807"},
-        {"LongLong", i64, "-9223372036854775808", "-9223372036854775808"},
-        {"LongLong", i64, "9223372036854775808", outOfRange},
-        {"LongLong", i64, "-9223372036854775809", outOfRange},
-        {"LongLong", i64, "2147483647", "2147483647"},
-        {"ULongLong", u64, "18446744073709551615", "18446744073709551615"},
-        {"ULongLong", u64, "18446744073709551616", outOfRange},
-        {"ULongLong", u64, "-1", "18446744073709551615"},
-    };
-    for (const IntegerCase& c : cases)
-        EXPECT_EQ(c.expected, c.parse(c.text)) << c.member << " of '" << c.text << "'";
+    expectOutcomes("Int8", parsed<np::parseInt8>,
+                   {{"-128", "-128"}, {"127", "127"}, {"-129", range}, {"128", range}});
+    expectOutcomes("Int16", parsed<np::parseInt16>,
+                   {{"-32768", "-32768"}, {"32767", "32767"}, {"-32769", range}, {"32768", range}});
+    expectOutcomes("Int32", parsed<np::parseInt32>,
+                   {{"-2147483648", "-2147483648"}, {"2147483647", "2147483647"},
+                    {"-2147483649", range}, {"2147483648", range}});
+    expectOutcomes("Long", parsed<np::parseLong>,
+                   {{"-2147483649", range}, {"2147483648", range}, {"-2147483648", "-2147483648"}});
+    expectOutcomes("UInt8", parsed<np::parseUInt8>,
+                   {{"0", "0"}, {"255", "255"}, {"256", range}, {"-1", range}});
+    expectOutcomes("UInt16", parsed<np::parseUInt16>,
+                   {{"65535", "65535"}, {"65536", range}, {"-1", range}});
+    expectOutcomes("UShort", parsed<np::parseUShort>, {{"65535", "-1"}, {"32768", "-32768"}});
+    expectOutcomes("UInt32", parsed<np::parseUInt32>,
+                   {{"4294967295", "4294967295"}, {"-1", "4294967295"}, {"4294967296", range},
+                    {"-4294967296", range}, {"-4294967295", "1"}, {"0", "0"}});
+    expectOutcomes("UInt", parsed<np::parseUInt>, {{"4294967295", "-1"}});
+    expectOutcomes("ULong", parsed<np::parseULong>,
+                   {{"4294967295", "-1"}, {"2147483648", "-2147483648"}, {"4294967296", range}});
+    expectOutcomes("Hex", parsed<np::parseHex>,
+                   {{"ff", "255"}, {"0xFF", "255"}, {"FF", "255"}, {"FFFFFFFF", "4294967295"},
+                    {"100000000", range}, {"0xG", bad}});
+    expectOutcomes("Oct", parsed<np::parseOct>, {{"017", "15"}, {"37777777777", "4294967295"},
+                                                 {"40000000000", range}, {"8", bad}});
+    expectOutcomes("LongLong", parsed<np::parseLongLong>,
+                   {{"9223372036854775807", "9223372036854775807"}, {"2147483647", "2147483647"},
+                    {"-9223372036854775808", "-9223372036854775808"},
+                    {"9223372036854775808", range}, {"-9223372036854775809", range}});
+    expectOutcomes("ULongLong", parsed<np::parseULongLong>,
+                   {{"18446744073709551615", "18446744073709551615"},
+                    {"18446744073709551616", range}, {"-1", "18446744073709551615"}});
 }
 
 TEST(NumberParser, TheWholeTextMustBeANumber)
 {
-    const auto i32 = widened<int, np::parseInt32>;
-    const struct {
-        std::string text;
-        std::string expected;
-    } cases[] = {
-        {"", "0"},
-        {" 42", "42"},
-        {"\t\n42", "42"},
-        {"+7", "7"},
-        {"-0", "0"},
-        {"42 ", badFormat},
-        {" ", badFormat},
-        {"0x10", badFormat},
-        {"-", badFormat},
-        {"1.0", badFormat},
-        {std::string("12\0", 3), badFormat},
-        {std::string("\0", 1), badFormat},
-        // Badly formed wins over too large.
-        {"99999999999x", badFormat},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, i32(c.text)) << "'" << c.text << "'";
+    expectOutcomes("Int32", parsed<np::parseInt32>,
+                   {{"", "0"}, {" 42", "42"}, {"\t\n42", "42"}, {"+7", "7"}, {"-0", "0"},
+                    {"42 ", bad}, {" ", bad}, {"0x10", bad}, {"-", bad}, {"1.0", bad},
+                    {std::string("12\0", 3), bad}, {std::string("\0", 1), bad},
+                    {"99999999999x", bad}});  // badly formed wins over too large
+}
+
+TEST(NumberParser, FloatingPointFailuresAreRuntimeErrors)
+{
+    expectOutcomes("Double", parsed<np::parseDouble>,
+                   {{"1e400", floatRange}, {"1.5x", floatBad}, {"1.5", "1.5"}, {"", "0"}});
+    expectOutcomes("Float", parsed<np::parseFloat>, {{"1e40", floatRange}, {" -0.25", "-0.25"}});
+    expectOutcomes("LongDouble", parsed<np::parseLongDouble>,
+                   {{"2.5 ", floatBad}, {"1.024e3", "1024"}});
+}
+
+TEST(NumberParser, BoolTakesNumbersThenWords)
+{
+    expectOutcomes("Bool", parsed<np::parseBool>,
+                   {{"TRUE", "1"}, {"Yes", "1"}, {"on", "1"}, {"2", "1"}, {" 1", "1"}, {"-7", "1"},
+                    {"off", "0"}, {"NO", "0"}, {"False", "0"}, {"0", "0"}, {"-0", "0"}, {"", "0"},
+                    {"y", bad}, {" true", bad}, {"yes ", bad}, {"maybe", bad}, {"2147483648", bad}});
 }
 
 TEST(NumberParser, ErrnoFromAnEarlierFailureDoesNotLeak)
@@ -134,72 +139,19 @@ TEST(NumberParser, ErrnoFromAnEarlierFailureDoesNotLeak)
 
 TEST(NumberParser, TryFormsStoreOnlyOnSuccessExceptTheLongLongOnes)
 {
-    signed char i8 = 5;
-    EXPECT_FALSE(np::tryParseInt8("128", i8));
-    EXPECT_EQ(5, i8);
-    EXPECT_TRUE(np::tryParseInt8("-128", i8));
-    EXPECT_EQ(-128, i8);
-
-    unsigned long ul = 9;
-    EXPECT_FALSE(np::tryParseULong("4294967296", ul));
-    EXPECT_EQ(9u, ul);
-    EXPECT_TRUE(np::tryParseULong("-1", ul));
-    EXPECT_EQ(4294967295u, ul);
-
-    long long ll = 1;
-    EXPECT_FALSE(np::tryParseInt64("12x", ll));
-    EXPECT_EQ(1, ll);
-    EXPECT_FALSE(np::tryParseLongLong("12x", ll));
-    EXPECT_EQ(12, ll);
-    EXPECT_FALSE(np::tryParseLongLong("9223372036854775808", ll));
-    EXPECT_EQ(9223372036854775807ll, ll);
-
-    unsigned long long ull = 1;
-    EXPECT_FALSE(np::tryParseUInt64("7y", ull));
-    EXPECT_EQ(1u, ull);
-    EXPECT_FALSE(np::tryParseULongLong("7y", ull));
-    EXPECT_EQ(7u, ull);
-
-    double d = 3.0;
-    EXPECT_FALSE(np::tryParseDouble("1e400", d));
-    EXPECT_EQ(3.0, d);
-    EXPECT_TRUE(np::tryParseDouble("", d));
-    EXPECT_EQ(0.0, d);
-}
-
-TEST(NumberParser, FloatingPointFailuresAreRuntimeErrors)
-{
-    EXPECT_EQ("runtime_error: NumberParser - out of range",
-              outcomeOf([] { return np::parseDouble("1e400"); }));
-    EXPECT_EQ("runtime_error: NumebrParser - bad format",
-              outcomeOf([] { return np::parseDouble("1.5x"); }));
-    EXPECT_EQ("runtime_error: NumberParser - out of range",
-              outcomeOf([] { return np::parseFloat("1e40"); }));
-    EXPECT_EQ("runtime_error: NumebrParser - bad format",
-              outcomeOf([] { return np::parseLongDouble("2.5 "); }));
-    EXPECT_EQ(1.5, np::parseDouble("1.5"));
-    EXPECT_EQ(-0.25f, np::parseFloat(" -0.25"));
-    EXPECT_EQ(1024.0L, np::parseLongDouble("1.024e3"));
-    EXPECT_EQ(0.0, np::parseDouble(""));
-}
-
-TEST(NumberParser, BoolTakesNumbersThenWords)
-{
-    const struct {
-        std::string text;
-        std::string expected;
-    } cases[] = {
-        {"TRUE", "1"}, {"Yes", "1"}, {"on", "1"}, {"2", "1"}, {" 1", "1"}, {"-7", "1"},
-        {"off", "0"}, {"NO", "0"}, {"False", "0"}, {"0", "0"}, {"-0", "0"}, {"", "0"},
-        {"y", badFormat}, {" true", badFormat}, {"yes ", badFormat}, {"maybe", badFormat},
-        {"2147483648", badFormat},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, outcomeOf([&] { return np::parseBool(c.text); })) << c.text;
-
-    bool value = true;
-    EXPECT_FALSE(np::tryParseBool("maybe", value));
-    EXPECT_TRUE(value);
+    EXPECT_EQ("false 5", tried(np::tryParseInt8, "128", 5));
+    EXPECT_EQ("true -128", tried(np::tryParseInt8, "-128", 5));
+    EXPECT_EQ("false 9", tried(np::tryParseULong, "4294967296", 9));
+    EXPECT_EQ("true 4294967295", tried(np::tryParseULong, "-1", 9));
+    EXPECT_EQ("false 1", tried(np::tryParseInt64, "12x", 1));
+    EXPECT_EQ("false 12", tried(np::tryParseLongLong, "12x", 1));
+    EXPECT_EQ("false 9223372036854775807",
+              tried(np::tryParseLongLong, "9223372036854775808", 1));
+    EXPECT_EQ("false 1", tried(np::tryParseUInt64, "7y", 1));
+    EXPECT_EQ("false 7", tried(np::tryParseULongLong, "7y", 1));
+    EXPECT_EQ("false 3", tried(np::tryParseDouble, "1e400", 3.0));
+    EXPECT_EQ("true 0", tried(np::tryParseDouble, "", 3.0));
+    EXPECT_EQ("false 1", tried(np::tryParseBool, "maybe", true));
 }
 
 }  // namespace

@@ -2,103 +2,86 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Thrown.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+using kq::ProgramOptions::AbstractOptionValue;
 using kq::ProgramOptions::OptionsProcessor;
 using kq::ProgramOptions::StringOptionValue;
 
 namespace {
 
 // Rejects everything, so a failed conversion can be seen to clear isSet.
-class RejectingOption : public kq::ProgramOptions::AbstractOptionValue<int> {
-protected:
+struct RejectingOption : AbstractOptionValue<int> {
     bool convert(const std::string&) override { return false; }
 };
 
-class ThrowingOption : public kq::ProgramOptions::AbstractOptionValue<int> {
-protected:
+struct ThrowingOption : AbstractOptionValue<int> {
     bool convert(const std::string&) override { throw std::runtime_error("bad option"); }
 };
 
-struct ToolOptions : ::testing::Test {
-    StringOptionValue serial;
-    StringOptionValue input;
+std::string stateOf(const StringOptionValue& o)
+{
+    return (o.isSet ? "set '" : "unset '") + o.value + "'";
+}
+
+// The tool's own two options, "-s"/"--serial" and "-i"/"--input".
+struct Tool {
+    StringOptionValue serial, input;
     OptionsProcessor processor{'-', '='};
 
-    ToolOptions()
+    Tool()
     {
         processor.add("s", "serial", "serial device name", &serial);
         processor.add("i", "input", "input file", &input);
     }
+};
 
-    int run(std::vector<std::string> args)
-    {
+TEST(OptionsProcessor, MatchesOnlyTheExactPrefixedForms)
+{
+    const std::string unset = "unset ''";
+    const struct {
+        std::vector<std::string> args;
+        int count;
+        std::string serial, input;
+    } cases[] = {
+        {{"--serial=COM3"}, 1, "set 'COM3'", unset}, {{"-s=COM3"}, 1, "set 'COM3'", unset},
+        {{"--serial=a=b"}, 1, "set 'a=b'", unset},   {{"--serial"}, 1, "set ''", unset},
+        {{"-s", "COM3"}, 1, "set ''", unset},        {{"-s=one", "--serial=two"}, 2, "set 'two'", unset},
+        {{"--serial=COM3", "-i=dump.log"}, 2, "set 'COM3'", "set 'dump.log'"},
+        {{"--SERIAL=COM3"}, 0, unset, unset},        {{"serial=COM3"}, 0, unset, unset},
+        {{"---serial=COM3"}, 0, unset, unset},       {{"-serial=COM3"}, 0, unset, unset},
+        {{}, 0, unset, unset},
+        // Only entries without a long form have an empty form; these have none.
+        {{"=COM3"}, 0, unset, unset},                {{""}, 0, unset, unset},
+        // A vector element is taken up to its first zero byte.
+        {{std::string("-s=ab\0cd", 8)}, 1, "set 'ab'", unset},
+    };
+    for (const auto& c : cases) {
+        Tool tool;
+        std::vector<std::string> args = c.args;
         args.insert(args.begin(), "prog");
-        return processor.process(args);
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        EXPECT_EQ(c.count, tool.processor.process(args));
+        EXPECT_EQ(c.serial, stateOf(tool.serial));
+        EXPECT_EQ(c.input, stateOf(tool.input));
     }
-};
-
-struct ArgumentCase {
-    std::vector<std::string> args;
-    int count;
-    bool serialSet;
-    std::string serialValue;
-};
-
-class SerialArgument : public ToolOptions, public ::testing::WithParamInterface<ArgumentCase> {};
-
-TEST_P(SerialArgument, SetsTheSerialOptionAsExpected)
-{
-    const ArgumentCase& c = GetParam();
-    EXPECT_EQ(c.count, run(c.args));
-    EXPECT_EQ(c.serialSet, serial.isSet);
-    EXPECT_EQ(c.serialValue, serial.value);
-    EXPECT_FALSE(input.isSet);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Matching, SerialArgument,
-    ::testing::Values(ArgumentCase{{"--serial=COM3"}, 1, true, "COM3"},
-                      ArgumentCase{{"-s=COM3"}, 1, true, "COM3"},
-                      ArgumentCase{{"--serial=a=b"}, 1, true, "a=b"},
-                      ArgumentCase{{"--serial"}, 1, true, ""},
-                      ArgumentCase{{"-s", "COM3"}, 1, true, ""},
-                      ArgumentCase{{"--SERIAL=COM3"}, 0, false, ""},
-                      ArgumentCase{{"serial=COM3"}, 0, false, ""},
-                      ArgumentCase{{"---serial=COM3"}, 0, false, ""},
-                      ArgumentCase{{"-serial=COM3"}, 0, false, ""},
-                      ArgumentCase{{"-s=one", "--serial=two"}, 2, true, "two"},
-                      ArgumentCase{{}, 0, false, ""},
-                      // Only the long-form-less entries have an empty form; these have none.
-                      ArgumentCase{{"=COM3"}, 0, false, ""},
-                      ArgumentCase{{""}, 0, false, ""}));
-
-TEST_F(ToolOptions, BothOptionsSetAndCounted)
+TEST(OptionsProcessor, ArgvOverloadSkipsProgramName)
 {
-    EXPECT_EQ(2, run({"--serial=COM3", "-i=dump.log"}));
-    EXPECT_EQ("COM3", serial.value);
-    EXPECT_EQ("dump.log", input.value);
-    EXPECT_TRUE(input.isSet);
-}
-
-TEST_F(ToolOptions, ArgvOverloadSkipsProgramName)
-{
+    Tool tool;
     char prog[] = "-s=prog";
     char arg[] = "-i=x";
     char* argv[] = {prog, arg, nullptr};
-    EXPECT_EQ(1, processor.process(2, argv));
-    EXPECT_FALSE(serial.isSet);
-    EXPECT_EQ("x", input.value);
-    EXPECT_EQ(0, processor.process(1, argv));
-    EXPECT_EQ(0, processor.process(0, argv));
-}
-
-TEST_F(ToolOptions, VectorElementIsTakenUpToItsFirstZeroByte)
-{
-    EXPECT_EQ(1, run({std::string("-s=ab\0cd", 8)}));
-    EXPECT_EQ("ab", serial.value);
+    EXPECT_EQ(1, tool.processor.process(2, argv));
+    EXPECT_FALSE(tool.serial.isSet);
+    EXPECT_EQ("x", tool.input.value);
+    EXPECT_EQ(0, tool.processor.process(1, argv));
+    EXPECT_EQ(0, tool.processor.process(0, argv));
 }
 
 TEST(OptionsProcessor, EmptyNameMatchesFirstEntryWithoutLongForm)
@@ -137,35 +120,27 @@ TEST(OptionsProcessor, OtherPrefixAndAssignment)
     EXPECT_EQ("a=b", input.value);
 }
 
-TEST(OptionsProcessor, RejectedTextClearsAnEarlierSet)
+TEST(OptionsProcessor, RejectedTextClearsAnEarlierSetAndConvertExceptionsPassThrough)
 {
     RejectingOption number;
+    ThrowingOption throwing;
     number.isSet = true;
     OptionsProcessor processor;
     processor.add("n", "", &number);
+    processor.add("t", "", &throwing);
     EXPECT_EQ(0, processor.process({"prog", "-n=1"}));
     EXPECT_FALSE(number.isSet);
-}
-
-TEST(OptionsProcessor, ConvertExceptionPassesThrough)
-{
-    ThrowingOption option;
-    OptionsProcessor processor;
-    processor.add("t", "", &option);
-    EXPECT_THROW(processor.process({"prog", "-t=1"}), std::runtime_error);
+    EXPECT_EQ("runtime_error: bad option",
+              support::thrownBy([&] { processor.process({"prog", "-t=1"}); }));
 }
 
 TEST(OptionsProcessor, NullValueIsRefusedAtAdd)
 {
     OptionsProcessor processor;
-    try {
-        processor.add("s", "serial", "", nullptr);
-        FAIL() << "no exception";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_NE(std::string::npos, std::string(e.what()).find("OptionsProcessor::add"));
-        EXPECT_NE(std::string::npos, std::string(e.what()).find("'s'"));
-    }
-    EXPECT_THROW(processor.add("x", "", nullptr), std::invalid_argument);
+    EXPECT_EQ("invalid_argument: OptionsProcessor::add: null value for option 's'/'serial'",
+              support::thrownBy([&] { processor.add("s", "serial", "", nullptr); }));
+    EXPECT_EQ("invalid_argument: OptionsProcessor::add: null value for option 'x'",
+              support::thrownBy([&] { processor.add("x", "", nullptr); }));
     EXPECT_EQ(0, processor.process({"prog", "-s=1", "-x=1"}));
 }
 

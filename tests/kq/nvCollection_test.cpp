@@ -12,32 +12,23 @@ namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-Entries entriesOf(const kq::nvCollection& c)
-{
-    return Entries(c.begin(), c.end());
-}
+Entries entriesOf(const kq::nvCollection& c) { return Entries(c.begin(), c.end()); }
 
 TEST(nvCollection, LoadsItemsSkippingEmptyOnes)
 {
     const struct {
         std::string text;
-        std::string itemSeparator;
-        std::string nameValueSeparator;
         Entries entries;
+        std::string itemSeparator = ";", nameValueSeparator = "=";
     } cases[] = {
-        {"device=COM3;baud=115200;flag;x=a=b;;y=", ";", "=",
+        {"device=COM3;baud=115200;flag;x=a=b;;y=",
          {{"baud", "115200"}, {"device", "COM3"}, {"flag", ""}, {"x", "a=b"}, {"y", ""}}},
-        {"", ";", "=", {}},
-        {";a=1", ";", "=", {{"a", "1"}}},
-        {"a=1;", ";", "=", {{"a", "1"}}},
-        {"a=1;;", ";", "=", {{"a", "1"}}},
-        {"a", ";", "=", {{"a", ""}}},
-        {"a=1;b", ";", "=", {{"a", "1"}, {"b", ""}}},
-        {"a=1;a=2", ";", "=", {{"a", "2"}}},
-        {" a = 1 ", ";", "=", {{" a ", " 1 "}}},
-        {"=5", ";", "=", {{"", "5"}}},
-        {"a:=1, b:=2", ", ", ":=", {{"a", "1"}, {"b", "2"}}},
-        {"a=1;;;b=2", ";;", "=", {{"a", "1"}, {";b", "2"}}},
+        {"", {}},                  {";a=1", {{"a", "1"}}},
+        {"a=1;", {{"a", "1"}}},    {"a=1;;", {{"a", "1"}}},
+        {"a", {{"a", ""}}},        {"a=1;b", {{"a", "1"}, {"b", ""}}},
+        {"a=1;a=2", {{"a", "2"}}}, {" a = 1 ", {{" a ", " 1 "}}},
+        {"=5", {{"", "5"}}},       {"a:=1, b:=2", {{"a", "1"}, {"b", "2"}}, ", ", ":="},
+        {"a=1;;;b=2", {{"a", "1"}, {";b", "2"}}, ";;"},
     };
     for (const auto& c : cases) {
         const kq::nvCollection collection(c.text, c.itemSeparator, c.nameValueSeparator);
@@ -46,23 +37,16 @@ TEST(nvCollection, LoadsItemsSkippingEmptyOnes)
     }
 }
 
-TEST(nvCollection, LoadKeepsEarlierEntries)
+TEST(nvCollection, LoadKeepsEarlierEntriesAndRejectsAnEmptyItemSeparator)
 {
     kq::nvCollection c;
     c.setInt("c", 3);
     c.load("a=1;c=4;d", ";", "=");
     c.load("e=5", ";", "=");
-    EXPECT_EQ((Entries{{"a", "1"}, {"c", "4"}, {"d", ""}, {"e", "5"}}), entriesOf(c));
-}
-
-TEST(nvCollection, RejectsAnEmptyItemSeparator)
-{
-    kq::nvCollection c;
-    c.setString("keep", "1");
     const std::string rejected = "invalid_argument: nvCollection::load: empty item separator";
-    EXPECT_EQ(rejected, support::thrownBy([&] { c.load("a=1", "", "="); }));
-    EXPECT_EQ((Entries{{"keep", "1"}}), entriesOf(c));
+    EXPECT_EQ(rejected, support::thrownBy([&] { c.load("f=6", "", "="); }));
     EXPECT_EQ(rejected, support::thrownBy([] { kq::nvCollection("a=1", "", "="); }));
+    EXPECT_EQ((Entries{{"a", "1"}, {"c", "4"}, {"d", ""}, {"e", "5"}}), entriesOf(c));
 }
 
 TEST(nvCollection, WritesEntriesInByteOrderOfNames)
@@ -107,20 +91,16 @@ TEST(nvCollection, SettersStoreTheirText)
     EXPECT_EQ(" x ", c.getString("t"));
 }
 
-TEST(nvCollection, BoolReadsNumbersAndWords)
+TEST(nvCollection, GettersFallBackToTheDefaultOrThrow)
 {
-    const kq::nvCollection c("one=1;On=On;T=TRUE;zero=0;off=off;No=No;odd=maybe", ";", "=");
+    const kq::nvCollection c("k=x;s=40000;big=4294967296;odd=maybe;"
+                             "one=1;On=On;T=TRUE;zero=0;off=off;No=No",
+                             ";", "=");
     for (const char* name : {"one", "On", "T"})
         EXPECT_TRUE(c.getBool(name)) << name;
     for (const char* name : {"zero", "off", "No"})
         EXPECT_FALSE(c.getBool(name)) << name;
     EXPECT_TRUE(c.getBool("odd", true));
-    EXPECT_EQ("logic_error: NumebrParser - bad format", support::thrownBy([&] { c.getBool("odd"); }));
-}
-
-TEST(nvCollection, DefaultsCoverAbsentAndUnconvertibleValues)
-{
-    const kq::nvCollection c("k=x;s=40000;big=4294967296", ";", "=");
     EXPECT_EQ(7, c.getInt("absent", 7));
     EXPECT_EQ(7, c.getInt("k", 7));
     EXPECT_EQ(1, c.getShort("s", 1));
@@ -129,16 +109,14 @@ TEST(nvCollection, DefaultsCoverAbsentAndUnconvertibleValues)
     EXPECT_EQ(4u, c.getUShort("k", 4));
     EXPECT_EQ("d", c.getString("absent", "d"));
     EXPECT_EQ("x", c.getString("k", "d"));
-}
 
-TEST(nvCollection, GettersWithoutDefaultThrow)
-{
-    const kq::nvCollection c("k=x;s=40000", ";", "=");
-    EXPECT_EQ("logic_error: NumebrParser - bad format", support::thrownBy([&] { c.getInt("k"); }));
+    const std::string bad = "logic_error: NumebrParser - bad format";
+    EXPECT_EQ(bad, support::thrownBy([&] { c.getBool("odd"); }));
+    EXPECT_EQ(bad, support::thrownBy([&] { c.getInt("k"); }));
     EXPECT_EQ("range_error: NumberParser - out of range",
               support::thrownBy([&] { c.getShort("s"); }));
     EXPECT_EQ("runtime_error: key 'baud' not found in nvCollection",
-              support::thrownBy([] { kq::nvCollection().getString("baud"); }));
+              support::thrownBy([&] { c.getString("baud"); }));
 }
 
 TEST(nvCollection, CopiesAreIndependentAndMovesEmptyTheSource)

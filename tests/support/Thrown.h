@@ -14,16 +14,14 @@ std::string thrownBy(F call)
     try {
         call();
         return "";
-    } catch (const std::invalid_argument& e) {
-        return std::string("invalid_argument: ") + e.what();
-    } catch (const std::range_error& e) {
-        return std::string("range_error: ") + e.what();
-    } catch (const std::logic_error& e) {
-        return std::string(typeid(e) == typeid(std::logic_error) ? "logic_error: " : "other: ") +
-               e.what();
-    } catch (const std::runtime_error& e) {
-        return std::string(typeid(e) == typeid(std::runtime_error) ? "runtime_error: " : "other: ") +
-               e.what();
+    } catch (const std::exception& e) {
+        const std::type_info& t = typeid(e);
+        const char* type = t == typeid(std::invalid_argument) ? "invalid_argument"
+                           : t == typeid(std::range_error)    ? "range_error"
+                           : t == typeid(std::logic_error)    ? "logic_error"
+                           : t == typeid(std::runtime_error)  ? "runtime_error"
+                                                              : "other";
+        return std::string(type) + ": " + e.what();
     }
 }
 
