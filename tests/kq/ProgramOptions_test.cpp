@@ -50,11 +50,11 @@ TEST(OptionsProcessor, MatchesOnlyTheExactPrefixedForms)
     } cases[] = {
         {{"--serial=COM3"}, 1, "set 'COM3'", unset}, {{"-s=COM3"}, 1, "set 'COM3'", unset},
         {{"--serial=a=b"}, 1, "set 'a=b'", unset},   {{"--serial"}, 1, "set ''", unset},
-        {{"-s", "COM3"}, 1, "set ''", unset},        {{"-s=one", "--serial=two"}, 2, "set 'two'", unset},
+        {{"-s", "COM3"}, 1, "set ''", unset},        {{}, 0, unset, unset},
+        {{"-s=one", "--serial=two"}, 2, "set 'two'", unset},
         {{"--serial=COM3", "-i=dump.log"}, 2, "set 'COM3'", "set 'dump.log'"},
         {{"--SERIAL=COM3"}, 0, unset, unset},        {{"serial=COM3"}, 0, unset, unset},
         {{"---serial=COM3"}, 0, unset, unset},       {{"-serial=COM3"}, 0, unset, unset},
-        {{}, 0, unset, unset},
         // Only entries without a long form have an empty form; these have none.
         {{"=COM3"}, 0, unset, unset},                {{""}, 0, unset, unset},
         // A vector element is taken up to its first zero byte.
@@ -74,8 +74,7 @@ TEST(OptionsProcessor, MatchesOnlyTheExactPrefixedForms)
 TEST(OptionsProcessor, ArgvOverloadSkipsProgramName)
 {
     Tool tool;
-    char prog[] = "-s=prog";
-    char arg[] = "-i=x";
+    char prog[] = "-s=prog", arg[] = "-i=x";
     char* argv[] = {prog, arg, nullptr};
     EXPECT_EQ(1, tool.processor.process(2, argv));
     EXPECT_FALSE(tool.serial.isSet);
