@@ -1,16 +1,6 @@
-#include "RecordingChannel.h"
+#include "LogTest.h"
 
-#include <kq/logger/ConsoleLogChannel.h>
-#include <kq/logger/Logger.h>
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <memory>
-#include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 using kq::logger::ConsoleFormatter;
 using kq::logger::ConsoleLogChannel;
@@ -18,11 +8,9 @@ using kqtest::ClogCapture;
 
 namespace {
 
-std::shared_ptr<ConsoleLogChannel> formattedConsole()
+std::shared_ptr<ConsoleLogChannel> console()
 {
-    auto channel = std::make_shared<ConsoleLogChannel>();
-    channel->setFormatter(std::make_shared<ConsoleFormatter>());
-    return channel;
+    return kqtest::formatted(std::make_shared<ConsoleLogChannel>());
 }
 
 TEST(ConsoleFormatter, AppendsOneLineFeed)
@@ -36,7 +24,7 @@ TEST(ConsoleFormatter, AppendsOneLineFeed)
 TEST(ConsoleLogChannel, WritesThroughALoggerToClog)
 {
     ClogCapture capture;
-    kq::logger::ILogger& logger = kq::logger::add("console.write", formattedConsole());
+    kq::logger::ILogger& logger = kq::logger::add("console.write", console());
     logger.info("abc");
     logger.info("");
     EXPECT_EQ("abc\n\n", capture.text());
@@ -54,7 +42,7 @@ TEST(ConsoleLogChannel, WithoutFormatterWritesNothing)
 TEST(ConsoleLogChannel, CopySharesFormatterMovedFromWritesNothing)
 {
     ClogCapture capture;
-    ConsoleLogChannel source = *formattedConsole();
+    ConsoleLogChannel source = *console();
     ConsoleLogChannel copy(source);
     copy.write("n", "copy");
     ConsoleLogChannel target;
@@ -64,39 +52,22 @@ TEST(ConsoleLogChannel, CopySharesFormatterMovedFromWritesNothing)
     EXPECT_EQ("copy\ntarget\n", capture.text());
 }
 
-// Several threads through one channel and through channels of their own: every line must
-// come out whole, and every message exactly once.
-TEST(ConsoleLogChannel, ThreadsProduceWholeLines)
+// Threads 0 and 2 share one channel, 1 and 3 have their own.
+TEST(ConsoleLogChannel, ThreadsProduceWholeLinesEachMessageOnce)
 {
-    const int threads = 4;
+    const std::vector<std::string> writers{"0", "1", "2", "3"};
     const int messages = 300;
-    const std::string body(200, 'x');
-    auto shared = formattedConsole();
-
+    auto shared = console();
     ClogCapture capture;
     std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        auto channel = t % 2 == 0 ? shared : formattedConsole();
-        workers.emplace_back([channel, t, &body] {
+    for (size_t t = 0; t < writers.size(); ++t)
+        workers.emplace_back([channel = t % 2 == 0 ? shared : console(), &writer = writers[t]] {
             for (int m = 0; m < messages; ++m)
-                channel->write("", std::to_string(t) + ":" + body + ":" + std::to_string(m));
+                channel->write("", kqtest::writerMessage(writer, m));
         });
-    }
     for (auto& worker : workers)
         worker.join();
-
-    std::map<std::string, int> seen;
-    std::istringstream lines(capture.text());
-    for (std::string line; std::getline(lines, line);) {
-        const size_t first = line.find(':');
-        const size_t last = line.rfind(':');
-        ASSERT_NE(std::string::npos, first) << line;
-        ASSERT_EQ(body, line.substr(first + 1, last - first - 1)) << line;
-        ++seen[line.substr(0, first) + line.substr(last)];
-    }
-    EXPECT_EQ(static_cast<size_t>(threads * messages), seen.size());
-    for (const auto& entry : seen)
-        EXPECT_EQ(1, entry.second) << entry.first;
+    EXPECT_EQ(std::vector<std::string>(), kqtest::unevenLines(capture.text(), writers, messages));
 }
 
 }  // namespace

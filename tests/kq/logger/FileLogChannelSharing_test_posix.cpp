@@ -1,51 +1,47 @@
-#include "LogFiles.h"
+#include "LogTest.h"
 
-#include <kq/logger/ConsoleLogChannel.h>
 #include <kq/logger/FileLogChannel.h>
 
 #include "support/Process.h"
 #include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <map>
-#include <memory>
-#include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
+
+using kq::logger::FileLogChannel;
 
 namespace {
 
-const char* const ChildDirVariable = "KQ_LOG_CHILD_DIR";
-const char* const ChildIdVariable = "KQ_LOG_CHILD_ID";
+const std::string ChildDirVariable = "KQ_LOG_CHILD_DIR";
+const std::string ChildIdVariable = "KQ_LOG_CHILD_ID";
 const std::string Header = "HEADER\n";
 const int MessagesPerWriter = 200;
-const std::string Padding(300, 'p');
+
+std::shared_ptr<FileLogChannel> headedChannel(const std::string& dir, const std::string& name)
+{
+    auto channel = kqtest::formatted(std::make_shared<FileLogChannel>(dir, name));
+    channel->setProperty(FileLogChannel::PropertyRollingHeader, Header);
+    return channel;
+}
 
 // Every writer, thread or process, uses a channel of its own on the same file.
 void writeMessages(const std::string& dir, const std::string& writer)
 {
-    kq::logger::FileLogChannel channel(dir, "shared");
-    channel.setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
-    channel.setProperty(kq::logger::FileLogChannel::PropertyRollingHeader, Header);
+    auto channel = headedChannel(dir, "shared");
     for (int i = 0; i < MessagesPerWriter; ++i)
-        channel.write("n", writer + ":" + std::to_string(i) + ":" + Padding);
+        channel->write("n", kqtest::writerMessage(writer, i));
 }
 
-// Runs only as a child started by the test below.
 TEST(FileLogChannelChild, WritesMessages)
 {
-    const char* dir = std::getenv(ChildDirVariable);
+    const char* dir = std::getenv(ChildDirVariable.c_str());
     if (dir == nullptr)
         GTEST_SKIP() << "child mode of FileLogChannelSharing only";
-    writeMessages(dir, std::getenv(ChildIdVariable));
+    writeMessages(dir, std::getenv(ChildIdVariable.c_str()));
 }
 
 TEST(FileLogChannelSharing, ProcessesAndThreadsNeitherLoseNorMixMessages)
@@ -53,12 +49,11 @@ TEST(FileLogChannelSharing, ProcessesAndThreadsNeitherLoseNorMixMessages)
     kqtest::TempDir dir;
     const std::string folder = dir.path().string();
     std::vector<std::unique_ptr<kqtest::Process>> children;
-    for (const char* id : {"p1", "p2", "p3"})
+    for (const std::string id : {"p1", "p2", "p3"})
         children.push_back(std::make_unique<kqtest::Process>(
             kqtest::programPath("logger_tests"),
             std::vector<std::string>{"--gtest_filter=FileLogChannelChild.*"},
-            std::vector<std::string>{std::string(ChildDirVariable) + "=" + folder,
-                                     std::string(ChildIdVariable) + "=" + id}));
+            std::vector<std::string>{ChildDirVariable + "=" + folder, ChildIdVariable + "=" + id}));
     std::thread t1(writeMessages, folder, "t1");
     std::thread t2(writeMessages, folder, "t2");
     t1.join();
@@ -67,38 +62,28 @@ TEST(FileLogChannelSharing, ProcessesAndThreadsNeitherLoseNorMixMessages)
         ASSERT_EQ(0, child->wait(std::chrono::seconds(60))) << child->out() << child->err();
 
     // A day may have turned during the run: every file gets its own header.
-    std::map<std::string, int> seen;
+    std::string messages;
     for (const auto& file : kqtest::readFiles(dir.path())) {
         ASSERT_EQ(0u, file.second.rfind(Header, 0)) << file.first;
-        std::istringstream lines(file.second.substr(Header.size()));
-        for (std::string line; std::getline(lines, line);) {
-            const size_t last = line.rfind(':');
-            ASSERT_NE(std::string::npos, last) << line;
-            ASSERT_EQ(Padding, line.substr(last + 1)) << line;
-            ++seen[line.substr(0, last)];
-        }
+        messages += file.second.substr(Header.size());
     }
-    EXPECT_EQ(5u * MessagesPerWriter, seen.size());
-    for (const auto& entry : seen)
-        EXPECT_EQ(1, entry.second) << entry.first;
+    EXPECT_EQ(std::vector<std::string>(),
+              kqtest::unevenLines(messages, {"p1", "p2", "p3", "t1", "t2"}, MessagesPerWriter));
 }
 
-// Another writer holding the file's lock makes the channel wait, and the header decision
-// is taken under that lock: the file is no longer empty when the channel gets its turn.
+// Another writer holding the file's lock makes the channel wait, however long, and the
+// header decision is taken under that lock: the file is no longer empty at its turn.
 TEST(FileLogChannelSharing, AppendWaitsForTheFileLock)
 {
     kqtest::TempDir dir;
-    kq::logger::FileLogChannel channel(dir.path().string(), "");
-    channel.setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
-    channel.setProperty(kq::logger::FileLogChannel::PropertyRollingHeader, Header);
-    channel.write("n", "first");
+    auto channel = headedChannel(dir.path().string(), "");
+    channel->write("n", "first");
     const auto path = dir.path() / kqtest::readFiles(dir.path()).begin()->first;
 
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(0, ::flock(fd, LOCK_EX));
-    std::thread writer([&channel] { channel.write("n", "a"); });
-    // The channel must not write while the lock is held, however long it is held.
+    std::thread writer([&channel] { channel->write("n", "a"); });
     bool wroteEarly = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
     while (!wroteEarly && std::chrono::steady_clock::now() < deadline)

@@ -1,15 +1,10 @@
-#include "LogFiles.h"
+#include "LogTest.h"
 
-#include <kq/logger/ConsoleLogChannel.h>
 #include <kq/logger/FileLogChannel.h>
 
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
-
-#include <memory>
 
 namespace {
 
@@ -18,9 +13,9 @@ namespace {
 TEST(FileLogChannelSharing, MessageDroppedWhileAnotherWriterHoldsTheFile)
 {
     kqtest::TempDir dir;
-    kq::logger::FileLogChannel channel(dir.path().string(), "held");
-    channel.setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
-    channel.write("n", "one");
+    auto channel = kqtest::formatted(
+        std::make_shared<kq::logger::FileLogChannel>(dir.path().string(), "held"));
+    channel->write("n", "one");
     auto files = kqtest::readFiles(dir.path());
     ASSERT_EQ(1u, files.size());
     const std::string path = (dir.path() / files.begin()->first).string();
@@ -28,9 +23,9 @@ TEST(FileLogChannelSharing, MessageDroppedWhileAnotherWriterHoldsTheFile)
     const HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    channel.write("n", "two");
+    channel->write("n", "two");
     ::CloseHandle(holder);
-    channel.write("n", "three");
+    channel->write("n", "three");
 
     files = kqtest::readFiles(dir.path());
     if (files.size() != 1u)

@@ -1,22 +1,15 @@
-#include "LogFiles.h"
-#include "TimeZone.h"
+#include "LogTest.h"
 
-#include <kq/logger/ConsoleLogChannel.h>
 #include <kq/logger/FileLogChannel.h>
 
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
-#include <ctime>
-#include <functional>
-#include <memory>
 #include <stdexcept>
-#include <string>
 
 using kq::logger::FileLogChannel;
 using kqtest::readFiles;
 using kqtest::ScopedTimeZone;
+using Files = std::map<std::string, std::string>;
 
 namespace {
 
@@ -26,93 +19,96 @@ const long EastOffset = 14 * 3600;
 const char* const WestZone = "WWW+12";
 const long WestOffset = -12 * 3600;
 
-// Runs a callback on every format call, then lays the message out as the console does.
-class HookFormatter : public kq::logger::ConsoleFormatter {
-public:
-    explicit HookFormatter(std::function<void()> hook) : hook(std::move(hook)) {}
-    std::string format(const std::string& name, const std::string& message) override
-    {
-        hook();
-        return ConsoleFormatter::format(name, message);
-    }
-
-private:
-    std::function<void()> hook;
+// A label for the dates at an offset before and after an action (at most one midnight).
+struct Day {
+    std::string label, before, after;
 };
+template <typename Action>
+Day dayAround(const std::string& label, long offset, Action action)
+{
+    const std::string before = kqtest::dateAtOffset(std::time(nullptr), offset);
+    action();
+    return {label, before, kqtest::dateAtOffset(std::time(nullptr), offset)};
+}
 
 class FileChannel : public ::testing::Test {
 protected:
     kqtest::TempDir dir;
 
-    std::shared_ptr<FileLogChannel> channel(const std::string& name, const std::string& header = "")
+    std::shared_ptr<FileLogChannel> channel(const std::string& name, const std::string& header = "",
+                                            const std::string& subfolder = "")
     {
-        auto result = std::make_shared<FileLogChannel>(dir.path().string(), name);
-        result->setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
+        auto folder = (dir.path() / subfolder).string();
+        auto result = kqtest::formatted(std::make_shared<FileLogChannel>(folder, name));
         result->setProperty(FileLogChannel::PropertyRollingHeader, header);
         return result;
     }
 
-    // Skips the case where the local time conversion ignores TZ (seen on some runtimes).
-    void requireTimeZoneControl()
+    // The folder's files, with the date that starts a name replaced by its day's label.
+    Files filesByDay(const std::vector<Day>& days)
+    {
+        Files result;
+        for (const auto& file : readFiles(dir.path())) {
+            std::string name = file.first;
+            for (const auto& day : days)
+                for (const auto& date : {day.before, day.after})
+                    if (file.first.rfind(date, 0) == 0)
+                        name = day.label + file.first.substr(date.size());
+            result[name] = file.second;
+        }
+        return result;
+    }
+};
+
+// Skips the cases where the local time conversion ignores TZ (seen on some runtimes).
+class DatedFileChannel : public FileChannel {
+protected:
+    void SetUp() override
     {
         ScopedTimeZone east(EastZone);
         const std::time_t now = std::time(nullptr);
-        const std::tm* local = std::localtime(&now);
-        const std::string date = kqtest::dateAtOffset(now, EastOffset);
-        if (local->tm_mday != std::stoi(date.substr(8)))
+        const int eastDay = std::stoi(kqtest::dateAtOffset(now, EastOffset).substr(8));
+        if (std::localtime(&now)->tm_mday != eastDay)
             GTEST_SKIP() << "this runtime's local time does not follow TZ";
     }
 };
 
-// The date at both ends of an action, which cannot span more than one midnight.
-struct DateWindow {
-    std::string before;
-    std::string after;
-    bool holds(const std::string& fileName, const std::string& suffix) const
-    {
-        return fileName == before + suffix || fileName == after + suffix;
-    }
-};
-
-template <typename Action>
-DateWindow datesAround(long offset, Action action)
+TEST_F(DatedFileChannel, FileNamedAfterTheLocalDateAndName)
 {
-    DateWindow window;
-    window.before = kqtest::dateAtOffset(std::time(nullptr), offset);
-    action();
-    window.after = kqtest::dateAtOffset(std::time(nullptr), offset);
-    return window;
-}
-
-TEST_F(FileChannel, FileNamedAfterTheLocalDateAndName)
-{
-    requireTimeZoneControl();
     ScopedTimeZone zone(EastZone);
     auto plain = channel("");
     auto port = channel("port1");
-    const DateWindow window = datesAround(EastOffset, [&] {
+    const Day east = dayAround("EAST", EastOffset, [&] {
         plain->write("logger", "first");
         port->write("logger", "second");
     });
-
-    const auto files = readFiles(dir.path());
-    ASSERT_EQ(2u, files.size());
-    for (const auto& file : files) {
-        if (window.holds(file.first, ".log"))
-            EXPECT_EQ("first\n", file.second);
-        else if (window.holds(file.first, "-port1.log"))
-            EXPECT_EQ("second\n", file.second);
-        else
-            ADD_FAILURE() << "unexpected file " << file.first;
-    }
+    EXPECT_EQ((Files{{"EAST.log", "first\n"}, {"EAST-port1.log", "second\n"}}), filesByDay({east}));
 }
 
-TEST_F(FileChannel, WithoutFormatterNoFileIsCreated)
+TEST_F(DatedFileChannel, NewDayStartsNewFileWithHeader)
 {
-    FileLogChannel bare(dir.path().string(), "bare");
-    for (int i = 0; i < 100; ++i)
-        bare.write("logger", "message");
-    EXPECT_TRUE(readFiles(dir.path()).empty());
+    auto log = channel("", "H\n");
+    ScopedTimeZone zone(WestZone);
+    const Day west = dayAround("WEST", WestOffset, [&] { log->write("n", "one"); });
+    log->write("n", "two");
+    ScopedTimeZone::set(EastZone);
+    const Day east = dayAround("EAST", EastOffset, [&] { log->write("n", "three"); });
+    EXPECT_EQ((Files{{"WEST.log", "H\none\ntwo\n"}, {"EAST.log", "H\nthree\n"}}),
+              filesByDay({west, east}));
+}
+
+// The formatter moves the clock across midnight; the message stays in the file of the day
+// it was logged on.
+TEST_F(DatedFileChannel, DateIsTakenBeforeFormatting)
+{
+    ScopedTimeZone zone(WestZone);
+    auto log = channel("");
+    log->setFormatter(std::make_shared<kqtest::FunctionFormatter>([](const std::string& m) {
+        ScopedTimeZone::set(EastZone);
+        return m + "\n";
+    }));
+    const Day west = dayAround("WEST", WestOffset, [&] { log->write("n", "late"); });
+    EXPECT_EQ((Files{{"WEST.log", "late\n"}}), filesByDay({west}));
 }
 
 TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
@@ -125,8 +121,7 @@ TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
     EXPECT_EQ("Ha\nb\n", files.begin()->second);
 
     // Emptied by someone else: started again with the header.
-    const auto path = dir.path() / files.begin()->first;
-    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    std::ofstream(dir.path() / files.begin()->first, std::ios::binary | std::ios::trunc).close();
     log->write("n", "c");
     EXPECT_EQ("Hc\n", readFiles(dir.path()).begin()->second);
 }
@@ -134,10 +129,8 @@ TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
 TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
 {
     auto log = channel("k", "H\n");
-    log->setProperty("Rolling_Header", "X");
-    log->setProperty("ROLLING_HEADER", "X");
-    log->setProperty("rolling_header ", "X");
-    log->setProperty("other", "X");
+    for (const char* key : {"Rolling_Header", "ROLLING_HEADER", "rolling_header ", "other"})
+        log->setProperty(key, "X");
     log->write("n", "a");
     log->setProperty(FileLogChannel::PropertyRollingHeader, "later");
     log->write("n", "b");
@@ -145,63 +138,24 @@ TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
     EXPECT_EQ("rolling_header", FileLogChannel::PropertyRollingHeader);
 }
 
-TEST_F(FileChannel, NewDayStartsNewFileWithHeader)
+TEST_F(FileChannel, NoFileWithoutFormatterOrFolder)
 {
-    requireTimeZoneControl();
-    auto log = channel("", "H\n");
-    DateWindow west, east;
-    {
-        ScopedTimeZone zone(WestZone);
-        west = datesAround(WestOffset, [&] { log->write("n", "one"); });
-        log->write("n", "two");
-    }
-    {
-        ScopedTimeZone zone(EastZone);
-        east = datesAround(EastOffset, [&] { log->write("n", "three"); });
-    }
-    const auto files = readFiles(dir.path());
-    ASSERT_EQ(2u, files.size());
-    for (const auto& file : files) {
-        if (west.holds(file.first, ".log"))
-            EXPECT_EQ("H\none\ntwo\n", file.second);
-        else if (east.holds(file.first, ".log"))
-            EXPECT_EQ("H\nthree\n", file.second);
-        else
-            ADD_FAILURE() << "unexpected file " << file.first;
-    }
-}
-
-// The formatter moves the clock across midnight (by changing the zone); the message must
-// stay in the file of the day it was logged on.
-TEST_F(FileChannel, DateIsTakenBeforeFormatting)
-{
-    requireTimeZoneControl();
-    ScopedTimeZone zone(WestZone);
-    FileLogChannel log(dir.path().string(), "");
-    log.setFormatter(std::make_shared<HookFormatter>([] { ScopedTimeZone::set(EastZone); }));
-    const DateWindow west = datesAround(WestOffset, [&] { log.write("n", "late"); });
-
-    const auto files = readFiles(dir.path());
-    ASSERT_EQ(1u, files.size());
-    EXPECT_TRUE(west.holds(files.begin()->first, ".log")) << files.begin()->first;
-}
-
-TEST_F(FileChannel, UnwritableDirectoryDropsSilently)
-{
-    FileLogChannel log((dir.path() / "missing").string(), "x");
-    log.setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
-    EXPECT_NO_THROW(log.write("n", "lost"));
+    FileLogChannel bare(dir.path().string(), "bare");
+    for (int i = 0; i < 100; ++i)
+        bare.write("logger", "message");
+    EXPECT_NO_THROW(channel("x", "", "missing")->write("n", "lost"));
     EXPECT_TRUE(readFiles(dir.path()).empty());
 }
 
 TEST_F(FileChannel, FormatterExceptionPropagatesAndTouchesNoFile)
 {
-    FileLogChannel log(dir.path().string(), "x");
-    log.setFormatter(std::make_shared<HookFormatter>([] { throw std::runtime_error("format"); }));
-    EXPECT_THROW(log.write("n", "m"), std::runtime_error);
+    auto log = channel("x");
+    log->setFormatter(std::make_shared<kqtest::FunctionFormatter>(
+        [](const std::string&) -> std::string { throw std::runtime_error("format"); }));
+    EXPECT_THROW(log->write("n", "m"), std::runtime_error);
     EXPECT_TRUE(readFiles(dir.path()).empty());
     // The file lock was not left held.
-    log.setProperty(FileLogChannel::PropertyRollingHeader, "H");
+    log->setProperty(FileLogChannel::PropertyRollingHeader, "H");
 }
 
 }  // namespace

@@ -1,53 +1,41 @@
-#include "TimeZone.h"
+#include "LogTest.h"
 
 #include <kq/logger/SimpleFormatter.h>
 
-#include <gtest/gtest.h>
-
 #include <cctype>
 #include <chrono>
-#include <string>
 
 using kq::logger::SimpleFormatter;
 
 namespace {
 
-const std::string Indent(32, ' ');
-
-struct LayoutCase {
-    std::string name;
-    std::string message;
-    std::string afterTime;  // everything after "HH:MM:SS.mmm"
-};
-
-class Layout : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(Layout, MatchesTheLineLayout)
+TEST(SimpleFormatter, LineLayout)
 {
-    const LayoutCase& c = GetParam();
-    const std::string text = SimpleFormatter().format(c.name, c.message);
-    ASSERT_GE(text.size(), 12u);
-    const std::string time = text.substr(0, 12);
-    for (size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 9u, 10u, 11u})
-        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(time[i]))) << time;
-    EXPECT_EQ(':', time[2]);
-    EXPECT_EQ(':', time[5]);
-    EXPECT_EQ('.', time[8]);
-    EXPECT_EQ(c.afterTime, text.substr(12));
+    const std::string indent(32, ' '), serial = " [serial          ] ", n = " [n               ] ";
+    const struct {
+        std::string name, message, afterTime;  // afterTime: everything after "HH:MM:SS.mmm"
+    } cases[] = {
+        {"serial", "abc", serial + "abc\n"},
+        {"serial", "", serial + "\n"},
+        {"serial", "a\nb", serial + "a\n" + indent + "b\n"},
+        {"serial", "a\n", serial + "a\n" + indent + "\n"},
+        {"serial", "\n\n", serial + "\n" + indent + "\n" + indent + "\n"},
+        {"abcdefghijklmnopqrst", "x\ny", " [abcdefghijklmnopqrst] x\n" + indent + "y\n"},
+        {"", "m", " [                ] m\n"},
+        {"n", "a\r\nb\r", n + "a\r\n" + indent + "b\r\n"},
+        {"n", std::string("a\0b", 3), n + std::string("a\0b", 3) + "\n"},
+    };
+    const std::string time = "00:00:00.000";  // '0' stands for any digit
+    for (const auto& c : cases) {
+        const std::string text = SimpleFormatter().format(c.name, c.message);
+        ASSERT_GE(text.size(), time.size()) << text;
+        for (size_t i = 0; i < time.size(); ++i)
+            EXPECT_TRUE(time[i] == '0' ? std::isdigit(static_cast<unsigned char>(text[i])) != 0
+                                       : text[i] == time[i])
+                << text;
+        EXPECT_EQ(c.afterTime, text.substr(time.size()));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    SimpleFormatter, Layout,
-    ::testing::Values(
-        LayoutCase{"serial", "abc", " [serial          ] abc\n"},
-        LayoutCase{"serial", "", " [serial          ] \n"},
-        LayoutCase{"serial", "a\nb", " [serial          ] a\n" + Indent + "b\n"},
-        LayoutCase{"serial", "a\n", " [serial          ] a\n" + Indent + "\n"},
-        LayoutCase{"serial", "\n\n", " [serial          ] \n" + Indent + "\n" + Indent + "\n"},
-        LayoutCase{"abcdefghijklmnopqrst", "x\ny", " [abcdefghijklmnopqrst] x\n" + Indent + "y\n"},
-        LayoutCase{"", "m", " [                ] m\n"},
-        LayoutCase{"n", "a\r\nb\r", " [n               ] a\r\n" + Indent + "b\r\n"},
-        LayoutCase{"n", std::string("a\0b", 3), " [n               ] " + std::string("a\0b", 3) + "\n"}));
 
 long millisecondOfDay(const std::string& text)
 {
@@ -57,39 +45,31 @@ long millisecondOfDay(const std::string& text)
 
 long nowMillisecondOfDay(long offsetSeconds)
 {
-    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count() +
-                         offsetSeconds * 1000LL;
+    using namespace std::chrono;
     const long long day = 24LL * 3600 * 1000;
+    const long long ms =
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() +
+        offsetSeconds * 1000LL;
     return static_cast<long>(((ms % day) + day) % day);
 }
 
-struct ZoneCase {
-    const char* tz;
-    long offsetSeconds;
-};
-
-class TimeOfDay : public ::testing::TestWithParam<ZoneCase> {};
-
 // The stamp is the local time of the moment of formatting, to the millisecond.
-TEST_P(TimeOfDay, IsLocalTimeOfTheCall)
+TEST(SimpleFormatter, TimeIsLocalTimeOfTheCall)
 {
-    kqtest::ScopedTimeZone zone(GetParam().tz);
-    const long before = nowMillisecondOfDay(GetParam().offsetSeconds);
-    const long stamp = millisecondOfDay(SimpleFormatter().format("n", "m"));
-    const long after = nowMillisecondOfDay(GetParam().offsetSeconds);
-    if (before <= after) {
-        EXPECT_GE(stamp, before);
-        EXPECT_LE(stamp, after);
-    } else {
-        // Local midnight passed during the call.
-        EXPECT_TRUE(stamp >= before || stamp <= after) << stamp;
+    const struct {
+        const char* tz;
+        long offsetSeconds;
+    } zones[] = {{"UTC0", 0}, {"IST-05:30", 19800}, {"WWW+12", -43200}};
+    for (const auto& zone : zones) {
+        kqtest::ScopedTimeZone scoped(zone.tz);
+        const long before = nowMillisecondOfDay(zone.offsetSeconds);
+        const long stamp = millisecondOfDay(SimpleFormatter().format("n", "m"));
+        const long after = nowMillisecondOfDay(zone.offsetSeconds);
+        // When local midnight passed during the call, the window wraps.
+        EXPECT_TRUE(before <= after ? stamp >= before && stamp <= after
+                                    : stamp >= before || stamp <= after)
+            << zone.tz << ": " << before << " " << stamp << " " << after;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(SimpleFormatter, TimeOfDay,
-                         ::testing::Values(ZoneCase{"UTC0", 0}, ZoneCase{"IST-05:30", 19800},
-                                           ZoneCase{"WWW+12", -43200}));
 
 }  // namespace

@@ -1,25 +1,18 @@
-#include "RecordingChannel.h"
+#include "LogTest.h"
 
-#include <kq/logger/ConsoleLogChannel.h>
 #include <kq/logger/SplitLogChannel.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
-#include <memory>
 #include <stdexcept>
-#include <string>
-#include <thread>
-#include <vector>
 
 using kq::logger::SplitLogChannel;
 
 namespace {
 
-// Appends "<tag>:<message>" to a log shared by several channels, to see their order.
-class OrderChannel : public kq::logger::AbstractLogChannel {
-public:
+// Appends "<tag>:<message>" to a log shared by several channels, to see their order;
+// the tag "throw" fails instead.
+struct OrderChannel : kq::logger::AbstractLogChannel {
     OrderChannel(std::vector<std::string>& log, std::string tag) : log(log), tag(std::move(tag)) {}
     void write(const std::string&, const std::string& message) override
     {
@@ -27,16 +20,13 @@ public:
             throw std::runtime_error("child failed");
         log.push_back(tag + ":" + message);
     }
-
-private:
     std::vector<std::string>& log;
     std::string tag;
 };
 
 TEST(SplitLogChannel, WithoutChildrenDropsEverything)
 {
-    SplitLogChannel split;
-    EXPECT_NO_THROW(split.write("n", "m"));
+    EXPECT_NO_THROW(SplitLogChannel().write("n", "m"));
 }
 
 TEST(SplitLogChannel, ForwardsUnformattedInOrderAddedDuplicatesIncluded)
@@ -56,9 +46,8 @@ TEST(SplitLogChannel, ThrowingChildStopsTheMessageAndReleasesTheLock)
 {
     std::vector<std::string> log;
     SplitLogChannel split;
-    split.add(std::make_shared<OrderChannel>(log, "a"));
-    split.add(std::make_shared<OrderChannel>(log, "throw"));
-    split.add(std::make_shared<OrderChannel>(log, "b"));
+    for (const char* tag : {"a", "throw", "b"})
+        split.add(std::make_shared<OrderChannel>(log, tag));
     EXPECT_THROW(split.write("n", "m"), std::runtime_error);
     EXPECT_EQ((std::vector<std::string>{"a:m"}), log);
 
@@ -71,16 +60,13 @@ TEST(SplitLogChannel, ThrowingChildStopsTheMessageAndReleasesTheLock)
 TEST(SplitLogChannel, ConsoleAndRecordingChildrenBothReceive)
 {
     kqtest::ClogCapture capture;
-    auto console = std::make_shared<kq::logger::ConsoleLogChannel>();
-    console->setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
     auto recording = std::make_shared<kqtest::RecordingChannel>();
     SplitLogChannel split;
-    split.add(console);
+    split.add(kqtest::formatted(std::make_shared<kq::logger::ConsoleLogChannel>()));
     split.add(recording);
     split.write("n", "m");
     EXPECT_EQ("m\n", capture.text());
-    ASSERT_EQ(1u, recording->writes.size());
-    EXPECT_EQ("m", recording->writes[0].second);
+    EXPECT_EQ((decltype(recording->writes){{"n", "m"}}), recording->writes);
 }
 
 TEST(SplitLogChannel, ContainingItselfIsAnErrorNotADeadlock)

@@ -1,6 +1,5 @@
-#include "TimeZone.h"
+#include "LogTest.h"
 
-#include <cstdlib>
 #include <ctime>
 
 namespace kqtest {
@@ -11,12 +10,9 @@ void ScopedTimeZone::set(const std::string& tz)
     tzset();
 }
 
-ScopedTimeZone::~ScopedTimeZone()
+void ScopedTimeZone::unset()
 {
-    if (hadValue)
-        setenv("TZ", previous.c_str(), 1);
-    else
-        unsetenv("TZ");
+    unsetenv("TZ");
     tzset();
 }
 

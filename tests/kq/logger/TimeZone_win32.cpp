@@ -1,6 +1,5 @@
-#include "TimeZone.h"
+#include "LogTest.h"
 
-#include <cstdlib>
 #include <ctime>
 
 namespace kqtest {
@@ -11,11 +10,7 @@ void ScopedTimeZone::set(const std::string& tz)
     _tzset();
 }
 
-ScopedTimeZone::~ScopedTimeZone()
-{
-    // "TZ=" with nothing after it removes the variable.
-    _putenv(("TZ=" + previous).c_str());
-    _tzset();
-}
+// "TZ=" with nothing after it removes the variable.
+void ScopedTimeZone::unset() { set(""); }
 
 }  // namespace kqtest
