@@ -44,11 +44,17 @@ public:
     PortSettings settings() const;
 
 private:
+    // Some of the bytes the device receives within the time-out; 0 when none arrive.
+    std::size_t deviceReadSome(unsigned char* buffer, std::size_t size, std::chrono::milliseconds timeout);
+
     std::unique_ptr<PortPairImpl> impl;
 };
 
-// A port name that names no device, and the system's error code for opening it.
+// A port name that names no device.
 std::string missingPortName();
-constexpr unsigned long fileNotFoundError = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+
+// The two COM ports "COMa,COMb" of KQ_TEST_PORTS, set by the wrapper that maps a
+// pseudo-terminal pair into Wine; empty when it is not set.
+std::vector<std::string> testPorts();
 
 }  // namespace kqtest

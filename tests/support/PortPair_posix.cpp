@@ -50,24 +50,13 @@ void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
     }
 }
 
-std::vector<unsigned char> PortPair::deviceRead(std::size_t count, std::chrono::milliseconds timeout) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    std::vector<unsigned char> bytes;
-    while (bytes.size() < count) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd entry{impl->master, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
-            break;
-        }
-        unsigned char chunk[256];
-        const ssize_t n = ::read(impl->master, chunk, std::min(sizeof chunk, count - bytes.size()));
-        if (n <= 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
+std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
+                                     std::chrono::milliseconds timeout) {
+    pollfd entry{impl->master, POLLIN, 0};
+    if (::poll(&entry, 1, static_cast<int>(timeout.count())) <= 0)
+        return 0;
+    const ssize_t n = ::read(impl->master, buffer, size);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 void PortPair::closeDevice() {

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 namespace kqtest {
@@ -17,13 +15,6 @@ HANDLE openPort(const std::string& name) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-void setReadTimeout(HANDLE port, DWORD ms) {
-    COMMTIMEOUTS t;
-    std::memset(&t, 0, sizeof t);
-    t.ReadTotalTimeoutConstant = ms;
-    ::SetCommTimeouts(port, &t);
-}
-
 }  // namespace
 
 class PortPairImpl {
@@ -33,16 +24,13 @@ public:
     HANDLE device = INVALID_HANDLE_VALUE;
 };
 
-// KQ_TEST_PORTS is "COMa,COMb", set by the wrapper that made the pseudo-terminal pair.
 PortPair::PortPair() : impl(new PortPairImpl) {
-    const char* ports = std::getenv("KQ_TEST_PORTS");
-    const std::string list = ports ? ports : "";
-    const std::size_t comma = list.find(',');
-    if (comma == std::string::npos) {
+    const std::vector<std::string> ports = testPorts();
+    if (ports.size() != 2) {
         throw std::runtime_error("KQ_TEST_PORTS must name two COM ports, e.g. COM11,COM12");
     }
-    impl->port = list.substr(0, comma);
-    impl->deviceName = list.substr(comma + 1);
+    impl->port = ports[0];
+    impl->deviceName = ports[1];
     impl->device = openPort(impl->deviceName);
     if (impl->device == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("can't open the device side " + impl->deviceName);
@@ -61,25 +49,13 @@ void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
     ASSERT_EQ(bytes.size(), written);
 }
 
-std::vector<unsigned char> PortPair::deviceRead(std::size_t count, std::chrono::milliseconds timeout) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    std::vector<unsigned char> bytes(count);
-    std::size_t got = 0;
-    while (got < count) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        setReadTimeout(impl->device, static_cast<DWORD>(left.count()));
-        DWORD n = 0;
-        if (!::ReadFile(impl->device, bytes.data() + got, static_cast<DWORD>(count - got), &n, nullptr)) {
-            break;
-        }
-        got += n;
-    }
-    bytes.resize(got);
-    return bytes;
+std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
+                                     std::chrono::milliseconds timeout) {
+    COMMTIMEOUTS t{};
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(timeout.count());
+    ::SetCommTimeouts(impl->device, &t);
+    DWORD n = 0;
+    return ::ReadFile(impl->device, buffer, static_cast<DWORD>(size), &n, nullptr) ? n : 0;
 }
 
 void PortPair::closeDevice() {
@@ -94,20 +70,14 @@ PortSettings PortPair::settings() const {
     if (port == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("can't open " + impl->port + " to read its settings");
     }
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
+    DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     const BOOL ok = ::GetCommState(port, &dcb);
     ::CloseHandle(port);
     if (!ok) {
         throw std::runtime_error("GetCommState failed on " + impl->port);
     }
-    PortSettings s;
-    s.baudRate = dcb.BaudRate;
-    s.twoStopBits = dcb.StopBits != ONESTOPBIT;
-    s.xonXoff = dcb.fOutX && dcb.fInX;
-    s.rtsCts = dcb.fOutxCtsFlow != 0;
-    return s;
+    return {dcb.BaudRate, dcb.StopBits != ONESTOPBIT, dcb.fOutX && dcb.fInX, dcb.fOutxCtsFlow != 0};
 }
 
 std::string missingPortName() { return "COM98"; }

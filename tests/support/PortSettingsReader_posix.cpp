@@ -14,13 +14,9 @@ PortSettings readPortSettings(int fd) {
     if (::ioctl(fd, TCGETS2, &t) != 0) {
         throw std::runtime_error("TCGETS2 failed");
     }
-    PortSettings s;
     // Windows has one rate for both directions; a split rate counts as none.
-    s.baudRate = t.c_ispeed == t.c_ospeed ? t.c_ospeed : 0;
-    s.twoStopBits = (t.c_cflag & CSTOPB) != 0;
-    s.xonXoff = (t.c_iflag & IXON) && (t.c_iflag & IXOFF);
-    s.rtsCts = (t.c_cflag & CRTSCTS) != 0;
-    return s;
+    return {t.c_ispeed == t.c_ospeed ? t.c_ospeed : 0, (t.c_cflag & CSTOPB) != 0,
+            (t.c_iflag & IXON) && (t.c_iflag & IXOFF), (t.c_cflag & CRTSCTS) != 0};
 }
 
 }  // namespace detail

@@ -10,7 +10,8 @@ namespace kqtest {
 
 enum class Pipe { Out, Err };
 
-// The operating-system side of Process: start, pipes, wait, kill.
+// The operating-system side of Process: start, pipes, wait, kill. Process kills
+// and reaps the child before it destroys this, which then only closes handles.
 class ProcessImpl {
 public:
     ProcessImpl(const std::string& program, const std::vector<std::string>& args,

@@ -55,6 +55,10 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     return result;
 }
 
+std::chrono::milliseconds milliseconds(const timeval& t) {
+    return std::chrono::milliseconds(static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000);
+}
+
 }  // namespace
 
 struct ProcessImpl::Handles {
@@ -64,14 +68,6 @@ struct ProcessImpl::Handles {
     bool reaped = false;
     std::chrono::milliseconds cpu{0};
 };
-
-namespace {
-
-std::chrono::milliseconds milliseconds(const timeval& t) {
-    return std::chrono::milliseconds(static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000);
-}
-
-}  // namespace
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
@@ -105,11 +101,6 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
 }
 
 ProcessImpl::~ProcessImpl() {
-    if (!handles->reaped) {
-        kill();
-        int status;
-        waitExit(std::chrono::milliseconds(10000), status);
-    }
     ::close(handles->out);
     ::close(handles->err);
 }

@@ -116,11 +116,6 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
 }
 
 ProcessImpl::~ProcessImpl() {
-    int status;
-    if (!waitExit(std::chrono::milliseconds(0), status)) {
-        kill();
-        waitExit(std::chrono::milliseconds(10000), status);
-    }
     CloseHandle(handles->info.hProcess);
     CloseHandle(handles->out);
     CloseHandle(handles->err);

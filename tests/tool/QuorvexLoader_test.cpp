@@ -6,96 +6,88 @@
 
 #include <chrono>
 #include <regex>
+#include <utility>
 
 namespace {
 
 using std::chrono::milliseconds;
-using std::chrono::steady_clock;
 
 const milliseconds runLimit(60000);
 
-#define SKIP_WITHOUT_DEVICE()                 \
-    do {                                      \
-        std::string reason;                   \
-        if (!tooltest::canRunDevice(reason))  \
-            GTEST_SKIP() << reason;           \
-    } while (0)
-
-std::string portMonLine(int index, const char* request, const char* other) {
-    return std::to_string(index) + "\t0.00001234\tterm.exe:1234\t" + request +
-           "\tSerial0\tSUCCESS\t" + other + "\r\n";
+// A PortMon dump of these requests and their last fields, numbered from 1.
+std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests) {
+    std::string text;
+    int index = 0;
+    for (const auto& r : requests)
+        text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first + "\tSerial0\tSUCCESS\t" +
+                r.second + "\r\n";
+    return text;
 }
 
-struct Replay {
+class QuorvexLoader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string reason;
+        if (!tooltest::canRunDevice(reason))
+            GTEST_SKIP() << reason;
+    }
+
+    // Runs the loader on hostDump against a device replaying deviceDump; extra options go first.
+    void run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args = {}) {
+        device = tooltest::startDevice(dir.writeFile("device.log", deviceDump));
+        ASSERT_FALSE(HasFailure());
+        args.insert(args.end(), {"-s=" + device.loaderPort, "-i=" + dir.writeFile("host.log", hostDump)});
+        const auto start = std::chrono::steady_clock::now();
+        loader = tooltest::startLoader(args);
+        loaderStatus = loader->wait(runLimit);
+        elapsed = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+        deviceStatus = device.process->wait(runLimit);
+    }
+
+    bool deviceSaid(const std::string& text) const {
+        return tooltest::text(device.process->out()).find(text) != std::string::npos;
+    }
+
+    kqtest::TempDir dir;
+    tooltest::Device device;
     std::unique_ptr<kqtest::Process> loader;
-    milliseconds elapsed;
+    int loaderStatus = -1, deviceStatus = -1;
+    milliseconds elapsed{0};
 };
 
-// Runs the loader against the device until both have ended successfully.
-Replay replay(tooltest::Device& device, const std::vector<std::string>& args) {
-    const auto start = steady_clock::now();
-    Replay result{tooltest::startLoader(args), milliseconds(0)};
-    EXPECT_EQ(result.loader->wait(runLimit), 0) << result.loader->out() << result.loader->err();
-    result.elapsed = std::chrono::duration_cast<milliseconds>(steady_clock::now() - start);
-    EXPECT_EQ(device.process->wait(runLimit), 0) << device.process->out();
-    return result;
-}
-
-std::string escapeRegex(const std::string& text) {
-    return std::regex_replace(text, std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)");
-}
-
-TEST(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
-    SKIP_WITHOUT_DEVICE();
-    kqtest::TempDir dir;
-    const std::string dump = dir.writeFile(
-        "dump.log", "PortMon capture\r\n" + portMonLine(1, "IRP_MJ_CREATE", "Options: Open") +
-                        portMonLine(2, "IOCTL_SERIAL_PURGE", "Purge: TXCLEAR RXCLEAR") +
-                        portMonLine(3, "IRP_MJ_WRITE", "Length 3: 0A 1B 2C") +
-                        portMonLine(4, "IRP_MJ_READ", "Length 2: 90 00"));
-    tooltest::Device device = tooltest::startDevice(dump);
-    ASSERT_FALSE(::testing::Test::HasFailure());
-
+TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
+    const std::string dump = "PortMon capture\r\n" + portMon({{"IRP_MJ_CREATE", "Options: Open"},
+                                                              {"IOCTL_SERIAL_PURGE", "Purge: TXCLEAR RXCLEAR"},
+                                                              {"IRP_MJ_WRITE", "Length 3: 0A 1B 2C"},
+                                                              {"IRP_MJ_READ", "Length 2: 90 00"}});
     // A repeated option takes its last value.
-    const Replay run = replay(device, {"--serial=nosuchport", "-s=" + device.loaderPort, "-i=" + dump});
-
-    EXPECT_EQ(tooltest::text(run.loader->out()),
+    ASSERT_NO_FATAL_FAILURE(run(dump, dump, {"--serial=nosuchport"}));
+    EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
+    EXPECT_EQ(0, deviceStatus) << device.process->out();
+    EXPECT_EQ(tooltest::text(loader->out()),
               "ACTION: purge\n"
               "ACTION: send 3 bytes\n"
               "ACTION: recv ( 2 ) 90 00 \n"
               "read: ( 2 ) 9000\n"
               "complete\n");
-    EXPECT_EQ(tooltest::text(run.loader->err()), "openDevice( '" + device.loaderPort + "' ) OK\n");
-    EXPECT_GE(run.elapsed.count(), 3 * 100 + 2000);
-    EXPECT_NE(tooltest::text(device.process->out()).find("expect 3 bytes: match"), std::string::npos)
-        << device.process->out();
+    EXPECT_EQ(tooltest::text(loader->err()), "openDevice( '" + device.loaderPort + "' ) OK\n");
+    EXPECT_GE(elapsed.count(), 3 * 100 + 2000);
+    EXPECT_TRUE(deviceSaid("expect 3 bytes: match")) << device.process->out();
 }
 
 // The device answers 6 bytes for 4 expected, then 3 for 4 (left waiting), then
 // one more byte during a recorded empty read, which then reads all 4 waiting.
-TEST(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
-    SKIP_WITHOUT_DEVICE();
-    kqtest::TempDir dir;
-    const std::string hostDump = dir.writeFile(
-        "host.log", portMonLine(1, "IRP_MJ_WRITE", "Length 1: AA") +
-                        portMonLine(2, "IRP_MJ_READ", "Length 4: 01 02 03 04") +
-                        portMonLine(3, "IRP_MJ_WRITE", "Length 1: BB") +
-                        portMonLine(4, "IRP_MJ_READ", "Length 4: 11 12 13 14") +
-                        portMonLine(5, "IRP_MJ_WRITE", "Length 1: CC") +
-                        portMonLine(6, "IRP_MJ_READ", "Length 0:"));
-    const std::string deviceDump = dir.writeFile(
-        "device.log", portMonLine(1, "IRP_MJ_WRITE", "Length 1: AA") +
-                          portMonLine(2, "IRP_MJ_READ", "Length 6: 01 02 03 04 05 06") +
-                          portMonLine(3, "IRP_MJ_WRITE", "Length 1: BB") +
-                          portMonLine(4, "IRP_MJ_READ", "Length 3: 11 12 13") +
-                          portMonLine(5, "IRP_MJ_WRITE", "Length 1: CC") +
-                          portMonLine(6, "IRP_MJ_READ", "Length 1: 14"));
-    tooltest::Device device = tooltest::startDevice(deviceDump);
-    ASSERT_FALSE(::testing::Test::HasFailure());
-
-    const Replay run = replay(device, {"-s=" + device.loaderPort, "-i=" + hostDump});
-
-    EXPECT_EQ(tooltest::text(run.loader->out()),
+TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
+    ASSERT_NO_FATAL_FAILURE(run(
+        portMon({{"IRP_MJ_WRITE", "Length 1: AA"}, {"IRP_MJ_READ", "Length 4: 01 02 03 04"},
+                 {"IRP_MJ_WRITE", "Length 1: BB"}, {"IRP_MJ_READ", "Length 4: 11 12 13 14"},
+                 {"IRP_MJ_WRITE", "Length 1: CC"}, {"IRP_MJ_READ", "Length 0:"}}),
+        portMon({{"IRP_MJ_WRITE", "Length 1: AA"}, {"IRP_MJ_READ", "Length 6: 01 02 03 04 05 06"},
+                 {"IRP_MJ_WRITE", "Length 1: BB"}, {"IRP_MJ_READ", "Length 3: 11 12 13"},
+                 {"IRP_MJ_WRITE", "Length 1: CC"}, {"IRP_MJ_READ", "Length 1: 14"}})));
+    EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
+    EXPECT_EQ(0, deviceStatus) << device.process->out();
+    EXPECT_EQ(tooltest::text(loader->out()),
               "ACTION: send 1 bytes\n"
               "ACTION: recv ( 4 ) 01 02 03 04 \n"
               "read: ( 6 ) 010203040506\n"
@@ -105,73 +97,60 @@ TEST(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
               "ACTION: recv ( 0 ) \n"
               "read: ( 4 ) 11121314\n"
               "complete\n");
-    EXPECT_GE(run.elapsed.count(), 6 * 100 + 3 * 2000);
+    EXPECT_GE(elapsed.count(), 6 * 100 + 3 * 2000);
     // Polling every 100 ms costs next to nothing; spinning through a 2 s window would not.
-    EXPECT_LT(run.loader->cpuTime().count(), 1000);
+    EXPECT_LT(loader->cpuTime().count(), 1000);
 }
 
-TEST(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore) {
-    SKIP_WITHOUT_DEVICE();
-    kqtest::TempDir dir;
-    const std::string good = portMonLine(1, "IRP_MJ_WRITE", "Length 2: 01 02");
-    const std::string hostDump = dir.writeFile(
-        "host.log", good + portMonLine(2, "IRP_MJ_WRITE", "Length 2: 0G 00") +
-                        portMonLine(3, "IRP_MJ_READ", "Length 1: 00"));
-    tooltest::Device device = tooltest::startDevice(dir.writeFile("device.log", good));
-    ASSERT_FALSE(::testing::Test::HasFailure());
-
-    auto loader = tooltest::startLoader({"-s=" + device.loaderPort, "-i=" + hostDump});
-    EXPECT_EQ(loader->wait(runLimit), 1);
+TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore) {
+    ASSERT_NO_FATAL_FAILURE(run(portMon({{"IRP_MJ_WRITE", "Length 2: 01 02"},
+                                         {"IRP_MJ_WRITE", "Length 2: 0G 00"},
+                                         {"IRP_MJ_READ", "Length 1: 00"}}),
+                                portMon({{"IRP_MJ_WRITE", "Length 2: 01 02"}})));
+    EXPECT_EQ(1, loaderStatus);
     EXPECT_EQ(tooltest::text(loader->out()), "ACTION: send 2 bytes\nERROR: invalid hex char 'G'\n");
-    EXPECT_EQ(device.process->wait(runLimit), 0);
-    EXPECT_NE(tooltest::text(device.process->out()).find("expect 2 bytes: match"), std::string::npos)
-        << device.process->out();
+    EXPECT_EQ(0, deviceStatus);
+    EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device.process->out();
 }
 
-struct CommandLineCase {
-    const char* name;
-    std::vector<std::string> args;  // "DUMP" stands for an existing dump, "MISSING" for none
-    const char* out;                // a regular expression over the whole output
-    const char* err;
-};
+std::string substitute(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
 
-class QuorvexLoaderCommandLine : public ::testing::TestWithParam<CommandLineCase> {};
-
-TEST_P(QuorvexLoaderCommandLine, ReportsAndFails) {
-    const CommandLineCase& c = GetParam();
+TEST(QuorvexLoaderCommandLine, ReportsAndFails) {
+    const struct {
+        const char* name;
+        std::vector<std::string> args;  // "DUMP" stands for an existing dump, "MISSING" for none
+        const char* out;                // regular expressions over the whole output
+        const char* err;
+    } cases[] = {
+        {"no arguments", {}, "ERROR: serial name not set\nusage:\nnot implemented", ""},
+        {"options are case-sensitive", {"-S=COM3", "-i=DUMP"},
+         "ERROR: serial name not set\nusage:\nnot implemented", ""},
+        {"no input", {"--serial=COM3"}, "ERROR: input not set\nusage:\nnot implemented", ""},
+        {"missing dump", {"-s=COM3", "--input=MISSING"}, "ERROR: can't open 'MISSING'\n", ""},
+        {"space instead of '='", {"--serial", "COM3", "--input=DUMP"},
+         "ERROR: can't open ''\\. error = [0-9]+\n", "openDevice\\( '' \\) failed: [0-9]+\n"},
+        {"no such device", {"-s=nosuchdevice7", "-i=DUMP"},
+         "ERROR: can't open 'nosuchdevice7'\\. error = [0-9]+\n",
+         "openDevice\\( 'nosuchdevice7' \\) failed: [0-9]+\n"},
+    };
     kqtest::TempDir dir;
-    const std::string dump = dir.writeFile("dump.log", portMonLine(1, "IRP_MJ_WRITE", "Length 1: 01"));
+    const std::string dump = dir.writeFile("dump.log", portMon({{"IRP_MJ_WRITE", "Length 1: 01"}}));
     const std::string missing = (dir.path() / "missing.log").string();
-    std::vector<std::string> args;
-    for (const auto& a : c.args)
-        args.push_back(std::regex_replace(
-            std::regex_replace(a, std::regex("DUMP"), dump), std::regex("MISSING"), missing));
-
-    auto loader = tooltest::startLoader(args);
-    EXPECT_EQ(loader->wait(runLimit), 1);
-    const std::string out =
-        std::regex_replace(tooltest::text(loader->out()), std::regex(escapeRegex(missing)), "MISSING");
-    EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
-    const std::string err = tooltest::text(loader->err());
-    EXPECT_TRUE(std::regex_match(err, std::regex(c.err))) << err;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args;
+        for (const std::string& a : c.args)
+            args.push_back(substitute(substitute(a, "DUMP", dump), "MISSING", missing));
+        auto loader = tooltest::startLoader(args);
+        EXPECT_EQ(loader->wait(runLimit), 1);
+        const std::string out = substitute(tooltest::text(loader->out()), missing, "MISSING");
+        const std::string err = tooltest::text(loader->err());
+        EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
+        EXPECT_TRUE(std::regex_match(err, std::regex(c.err))) << err;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Errors, QuorvexLoaderCommandLine,
-    ::testing::Values(
-        CommandLineCase{"NoArguments", {}, "ERROR: serial name not set\nusage:\nnot implemented", ""},
-        CommandLineCase{"WrongCase", {"-S=COM3", "-i=DUMP"},
-                        "ERROR: serial name not set\nusage:\nnot implemented", ""},
-        CommandLineCase{"NoInput", {"--serial=COM3"}, "ERROR: input not set\nusage:\nnot implemented",
-                        ""},
-        CommandLineCase{"MissingDump", {"-s=COM3", "--input=MISSING"},
-                        "ERROR: can't open 'MISSING'\n", ""},
-        CommandLineCase{"SpaceInsteadOfAssignment", {"--serial", "COM3", "--input=DUMP"},
-                        "ERROR: can't open ''\\. error = [0-9]+\n",
-                        "openDevice\\( '' \\) failed: [0-9]+\n"},
-        CommandLineCase{"NoSuchDevice", {"-s=nosuchdevice7", "-i=DUMP"},
-                        "ERROR: can't open 'nosuchdevice7'\\. error = [0-9]+\n",
-                        "openDevice\\( 'nosuchdevice7' \\) failed: [0-9]+\n"}),
-    [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
 
 }  // namespace

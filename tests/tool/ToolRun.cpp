@@ -1,36 +1,23 @@
 #include "ToolRun.h"
 
+#include "support/PortPair.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
 namespace tooltest {
 
 namespace {
 
-const std::chrono::milliseconds startLimit(30000);
-
 #ifdef _WIN32
-// "COM13,COM14" as set by the Wine port mapper.
-std::vector<std::string> testPorts() {
-    const char* ports = std::getenv("KQ_TEST_PORTS");
-    const std::string text(ports ? ports : "");
-    const auto comma = text.find(',');
-    if (comma == std::string::npos)
-        return {};
-    return {text.substr(0, comma), text.substr(comma + 1)};
-}
-
 std::vector<std::string> deviceArgs(const std::string& dumpPath) {
-    return {"-s=" + testPorts()[1], "-i=" + dumpPath};
+    return {"-s=" + kqtest::testPorts()[1], "-i=" + dumpPath};
 }
 
-std::string loaderPortFor(const std::string&) { return testPorts()[0]; }
+std::string loaderPortFor(const std::string&) { return kqtest::testPorts()[0]; }
 #else
-std::vector<std::string> deviceArgs(const std::string& dumpPath) {
-    return {"--pty", "-i=" + dumpPath};
-}
+std::vector<std::string> deviceArgs(const std::string& dumpPath) { return {"--pty", "-i=" + dumpPath}; }
 
 std::string loaderPortFor(const std::string& servedPort) { return servedPort; }
 #endif
@@ -40,7 +27,7 @@ std::string loaderPortFor(const std::string& servedPort) { return servedPort; }
 bool canRunDevice(std::string& reason) {
 #ifdef _WIN32
     reason = "needs the COM port pair named by KQ_TEST_PORTS";
-    return testPorts().size() == 2;
+    return kqtest::testPorts().size() == 2;
 #else
     (void)reason;
     return true;
@@ -53,7 +40,8 @@ Device startDevice(const std::string& dumpPath) {
                                                        deviceArgs(dumpPath));
     const std::string prefix = "port: ";
     std::string line;
-    if (!device.process->readLine(line, startLimit) || line.compare(0, prefix.size(), prefix) != 0) {
+    if (!device.process->readLine(line, std::chrono::milliseconds(30000)) ||
+        line.compare(0, prefix.size(), prefix) != 0) {
         ADD_FAILURE() << "QuorvexDevice did not report its port; first line '" << line
                       << "', stderr: " << device.process->err();
         return device;

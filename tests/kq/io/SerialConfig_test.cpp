@@ -3,10 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 using namespace kq::io;
 
 namespace {
+
+// Every field but the name, in declaration order, so one comparison covers them all.
+std::vector<long long> numbers(const SerialConfig& c) {
+    const SerialTimeouts& t = c.commTimeouts();
+    return {c.baudRate(), c.dataSize(), c.parity(), c.stopBits(), c.flowControl(),
+            t.readIntervalTimeout, t.readTotalTimeoutConstant, t.readTotalTimeoutMultiplier,
+            t.writeTotalTimeoutConstant, t.writeTotalTimeoutMultiplier,
+            c.buffersSize().inputSize, c.buffersSize().outputSize};
+}
+
+const std::vector<long long> sampleNumbers{115200, DataBits8, ParityNone, StopBitsOne, FlowOff,
+                                           65535, 1, 2, 3, 4, 4096, 0};
 
 SerialConfig sample() {
     SerialConfig c;
@@ -21,45 +34,20 @@ SerialConfig sample() {
     return c;
 }
 
-void expectNumericFieldsOfSample(const SerialConfig& c) {
-    EXPECT_EQ(115200u, c.baudRate());
-    EXPECT_EQ(DataBits8, c.dataSize());
-    EXPECT_EQ(ParityNone, c.parity());
-    EXPECT_EQ(StopBitsOne, c.stopBits());
-    EXPECT_EQ(FlowOff, c.flowControl());
-    EXPECT_EQ(65535u, c.commTimeouts().readIntervalTimeout);
-    EXPECT_EQ(1u, c.commTimeouts().readTotalTimeoutConstant);
-    EXPECT_EQ(2u, c.commTimeouts().readTotalTimeoutMultiplier);
-    EXPECT_EQ(3u, c.commTimeouts().writeTotalTimeoutConstant);
-    EXPECT_EQ(4u, c.commTimeouts().writeTotalTimeoutMultiplier);
-    EXPECT_EQ(4096u, c.buffersSize().inputSize);
-    EXPECT_EQ(0u, c.buffersSize().outputSize);
-}
-
 }  // namespace
 
 TEST(SerialConfig, EnumerationValuesAreTheExportedOnes) {
-    EXPECT_EQ(4, DataBits8);
-    EXPECT_EQ(1, ParityEven);
-    EXPECT_EQ(2, ParityOdd);
-    EXPECT_EQ(3, ParityNone);
-    EXPECT_EQ(2, StopBitsOneAndHalf);
-    EXPECT_EQ(3, FlowHardware);
+    EXPECT_EQ((std::vector<int>{4, 1, 2, 3, 2, 3}),
+              (std::vector<int>{DataBits8, ParityEven, ParityOdd, ParityNone, StopBitsOneAndHalf,
+                                FlowHardware}));
 }
 
 TEST(SerialConfig, DefaultChangesNothingAndZeroesTimeoutsAndQueues) {
     const SerialConfig c;
     EXPECT_EQ("", c.deviceName());
-    EXPECT_EQ(0u, c.baudRate());
-    EXPECT_EQ(DataBitsUnchanged, c.dataSize());
-    EXPECT_EQ(ParityUnchanged, c.parity());
-    EXPECT_EQ(StopBitsUnchanged, c.stopBits());
-    EXPECT_EQ(FlowUnchanged, c.flowControl());
-    EXPECT_EQ(0u, c.commTimeouts().readIntervalTimeout + c.commTimeouts().readTotalTimeoutConstant +
-                      c.commTimeouts().readTotalTimeoutMultiplier +
-                      c.commTimeouts().writeTotalTimeoutConstant +
-                      c.commTimeouts().writeTotalTimeoutMultiplier);
-    EXPECT_EQ(0u, c.buffersSize().inputSize + c.buffersSize().outputSize);
+    EXPECT_EQ((std::vector<long long>{0, DataBitsUnchanged, ParityUnchanged, StopBitsUnchanged,
+                                      FlowUnchanged, 0, 0, 0, 0, 0, 0, 0}),
+              numbers(c));
 }
 
 TEST(SerialConfig, CopiesAreIndependent) {
@@ -68,25 +56,25 @@ TEST(SerialConfig, CopiesAreIndependent) {
     copy.setDeviceName("COM4");
     copy.setBaudRate(9600);
     EXPECT_EQ("COM3", source.deviceName());
-    expectNumericFieldsOfSample(source);
+    EXPECT_EQ(sampleNumbers, numbers(source));
 
     SerialConfig assigned;
     assigned = source;
     EXPECT_EQ("COM3", assigned.deviceName());
-    expectNumericFieldsOfSample(assigned);
+    EXPECT_EQ(sampleNumbers, numbers(assigned));
 }
 
 TEST(SerialConfig, MoveTakesTheNameAndKeepsTheNumbersOfTheSource) {
     SerialConfig source = sample();
     SerialConfig moved(std::move(source));
     EXPECT_EQ("COM3", moved.deviceName());
-    expectNumericFieldsOfSample(moved);
-    expectNumericFieldsOfSample(source);
+    EXPECT_EQ(sampleNumbers, numbers(moved));
+    EXPECT_EQ(sampleNumbers, numbers(source));
 
     SerialConfig target;
     target = std::move(moved);
     EXPECT_EQ("COM3", target.deviceName());
-    expectNumericFieldsOfSample(moved);
+    EXPECT_EQ(sampleNumbers, numbers(moved));
 }
 
 TEST(SerialConfig, SelfAssignmentKeepsEverything) {
@@ -95,7 +83,7 @@ TEST(SerialConfig, SelfAssignmentKeepsEverything) {
     c = alias;
     c.setDeviceName(c.deviceName());
     EXPECT_EQ("COM3", c.deviceName());
-    expectNumericFieldsOfSample(c);
+    EXPECT_EQ(sampleNumbers, numbers(c));
 }
 
 TEST(SerialConfig, SettersStoreAnyValueUnchecked) {

@@ -1,1 +1,0 @@
-int kqTestSupportAnchor = 0;
