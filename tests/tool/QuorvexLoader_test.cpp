@@ -1,18 +1,13 @@
 #include "ToolRun.h"
 
-#include "support/TempDir.h"
-
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <regex>
 #include <utility>
 
 namespace {
 
-using std::chrono::milliseconds;
-
-const milliseconds runLimit(60000);
+using tooltest::runLimit;
 
 // A PortMon dump of these requests and their last fields, numbered from 1.
 std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests) {
@@ -24,36 +19,7 @@ std::string portMon(std::initializer_list<std::pair<const char*, const char*>> r
     return text;
 }
 
-class QuorvexLoader : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string reason;
-        if (!tooltest::canRunDevice(reason))
-            GTEST_SKIP() << reason;
-    }
-
-    // Runs the loader on hostDump against a device replaying deviceDump; extra options go first.
-    void run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args = {}) {
-        device = tooltest::startDevice(dir.writeFile("device.log", deviceDump));
-        ASSERT_FALSE(HasFailure());
-        args.insert(args.end(), {"-s=" + device.loaderPort, "-i=" + dir.writeFile("host.log", hostDump)});
-        const auto start = std::chrono::steady_clock::now();
-        loader = tooltest::startLoader(args);
-        loaderStatus = loader->wait(runLimit);
-        elapsed = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-        deviceStatus = device.process->wait(runLimit);
-    }
-
-    bool deviceSaid(const std::string& text) const {
-        return tooltest::text(device.process->out()).find(text) != std::string::npos;
-    }
-
-    kqtest::TempDir dir;
-    tooltest::Device device;
-    std::unique_ptr<kqtest::Process> loader;
-    int loaderStatus = -1, deviceStatus = -1;
-    milliseconds elapsed{0};
-};
+using QuorvexLoader = tooltest::ToolRun;
 
 TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
     const std::string dump = "PortMon capture\r\n" + portMon({{"IRP_MJ_CREATE", "Options: Open"},
@@ -63,16 +29,16 @@ TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
     // A repeated option takes its last value.
     ASSERT_NO_FATAL_FAILURE(run(dump, dump, {"--serial=nosuchport"}));
     EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
-    EXPECT_EQ(0, deviceStatus) << device.process->out();
+    EXPECT_EQ(0, deviceStatus) << device->out();
     EXPECT_EQ(tooltest::text(loader->out()),
               "ACTION: purge\n"
               "ACTION: send 3 bytes\n"
               "ACTION: recv ( 2 ) 90 00 \n"
               "read: ( 2 ) 9000\n"
               "complete\n");
-    EXPECT_EQ(tooltest::text(loader->err()), "openDevice( '" + device.loaderPort + "' ) OK\n");
+    EXPECT_EQ(tooltest::text(loader->err()), "openDevice( '" + loaderPort + "' ) OK\n");
     EXPECT_GE(elapsed.count(), 3 * 100 + 2000);
-    EXPECT_TRUE(deviceSaid("expect 3 bytes: match")) << device.process->out();
+    EXPECT_TRUE(deviceSaid("expect 3 bytes: match")) << device->out();
 }
 
 // The device answers 6 bytes for 4 expected, then 3 for 4 (left waiting), then
@@ -86,7 +52,7 @@ TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
                  {"IRP_MJ_WRITE", "Length 1: BB"}, {"IRP_MJ_READ", "Length 3: 11 12 13"},
                  {"IRP_MJ_WRITE", "Length 1: CC"}, {"IRP_MJ_READ", "Length 1: 14"}})));
     EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
-    EXPECT_EQ(0, deviceStatus) << device.process->out();
+    EXPECT_EQ(0, deviceStatus) << device->out();
     EXPECT_EQ(tooltest::text(loader->out()),
               "ACTION: send 1 bytes\n"
               "ACTION: recv ( 4 ) 01 02 03 04 \n"
@@ -110,7 +76,7 @@ TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore) {
     EXPECT_EQ(1, loaderStatus);
     EXPECT_EQ(tooltest::text(loader->out()), "ACTION: send 2 bytes\nERROR: invalid hex char 'G'\n");
     EXPECT_EQ(0, deviceStatus);
-    EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device.process->out();
+    EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device->out();
 }
 
 std::string substitute(std::string text, const std::string& from, const std::string& to) {
@@ -144,7 +110,7 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails) {
         std::vector<std::string> args;
         for (const std::string& a : c.args)
             args.push_back(substitute(substitute(a, "DUMP", dump), "MISSING", missing));
-        auto loader = tooltest::startLoader(args);
+        auto loader = tooltest::startTool("QuorvexLoader", args);
         EXPECT_EQ(loader->wait(runLimit), 1);
         const std::string out = substitute(tooltest::text(loader->out()), missing, "MISSING");
         const std::string err = tooltest::text(loader->err());

@@ -2,56 +2,10 @@
 
 #include "support/PortPair.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-
 namespace tooltest {
 
-namespace {
-
-#ifdef _WIN32
-std::vector<std::string> deviceArgs(const std::string& dumpPath) {
-    return {"-s=" + kqtest::testPorts()[1], "-i=" + dumpPath};
-}
-
-std::string loaderPortFor(const std::string&) { return kqtest::testPorts()[0]; }
-#else
-std::vector<std::string> deviceArgs(const std::string& dumpPath) { return {"--pty", "-i=" + dumpPath}; }
-
-std::string loaderPortFor(const std::string& servedPort) { return servedPort; }
-#endif
-
-}  // namespace
-
-bool canRunDevice(std::string& reason) {
-#ifdef _WIN32
-    reason = "needs the COM port pair named by KQ_TEST_PORTS";
-    return kqtest::testPorts().size() == 2;
-#else
-    (void)reason;
-    return true;
-#endif
-}
-
-Device startDevice(const std::string& dumpPath) {
-    Device device;
-    device.process = std::make_unique<kqtest::Process>(kqtest::programPath("QuorvexDevice"),
-                                                       deviceArgs(dumpPath));
-    const std::string prefix = "port: ";
-    std::string line;
-    if (!device.process->readLine(line, std::chrono::milliseconds(30000)) ||
-        line.compare(0, prefix.size(), prefix) != 0) {
-        ADD_FAILURE() << "QuorvexDevice did not report its port; first line '" << line
-                      << "', stderr: " << device.process->err();
-        return device;
-    }
-    device.loaderPort = loaderPortFor(line.substr(prefix.size()));
-    return device;
-}
-
-std::unique_ptr<kqtest::Process> startLoader(const std::vector<std::string>& args) {
-    return std::make_unique<kqtest::Process>(kqtest::programPath("QuorvexLoader"), args);
+std::unique_ptr<kqtest::Process> startTool(const std::string& name, const std::vector<std::string>& args) {
+    return std::make_unique<kqtest::Process>(kqtest::programPath(name), args);
 }
 
 std::string text(const std::string& output) {
@@ -61,6 +15,37 @@ std::string text(const std::string& output) {
             result += output[i];
     }
     return result;
+}
+
+void ToolRun::SetUp() {
+#ifdef _WIN32
+    if (kqtest::testPorts().size() != 2)
+        GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+#endif
+}
+
+void ToolRun::run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args) {
+    const std::string deviceFile = dir.writeFile("device.log", deviceDump);
+#ifdef _WIN32
+    device = startTool("QuorvexDevice", {"-s=" + kqtest::testPorts()[1], "-i=" + deviceFile});
+#else
+    device = startTool("QuorvexDevice", {"--pty", "-i=" + deviceFile});
+#endif
+    const std::string prefix = "port: ";
+    std::string line;
+    ASSERT_TRUE(device->readLine(line, std::chrono::milliseconds(30000)) && line.rfind(prefix, 0) == 0)
+        << "QuorvexDevice did not report its port; first line '" << line << "', stderr: " << device->err();
+#ifdef _WIN32
+    loaderPort = kqtest::testPorts()[0];
+#else
+    loaderPort = line.substr(prefix.size());
+#endif
+    args.insert(args.end(), {"-s=" + loaderPort, "-i=" + dir.writeFile("host.log", hostDump)});
+    const auto start = std::chrono::steady_clock::now();
+    loader = startTool("QuorvexLoader", args);
+    loaderStatus = loader->wait(runLimit);
+    elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    deviceStatus = device->wait(runLimit);
 }
 
 }  // namespace tooltest

@@ -1,31 +1,41 @@
 #pragma once
 
 #include "support/Process.h"
+#include "support/TempDir.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tooltest {
 
-// A running QuorvexDevice and the port name QuorvexLoader must open to reach it.
-// Linux: the device serves a pseudo-terminal of its own. Windows (under Wine):
-// the device serves the second port of KQ_TEST_PORTS, the loader the first.
-struct Device {
-    std::unique_ptr<kqtest::Process> process;
-    std::string loaderPort;
-};
+const std::chrono::milliseconds runLimit(60000);
 
-// Starts the device on the dump and waits until it serves its port. Fails the
-// test (ASSERT-style: check HasFatalFailure) when no port line arrives.
-Device startDevice(const std::string& dumpPath);
-
-// Whether this platform can run a device; the reason goes to GTEST_SKIP.
-bool canRunDevice(std::string& reason);
-
-std::unique_ptr<kqtest::Process> startLoader(const std::vector<std::string>& args);
+std::unique_ptr<kqtest::Process> startTool(const std::string& name, const std::vector<std::string>& args);
 
 // Program output with Windows text-mode line ends (CR LF) turned back into LF.
 std::string text(const std::string& output);
+
+// QuorvexLoader replaying one dump against QuorvexDevice replaying another.
+// Linux: the device serves a pseudo-terminal of its own. Windows (under Wine):
+// the device serves the second port of KQ_TEST_PORTS, the loader the first.
+class ToolRun : public ::testing::Test {
+protected:
+    // Skips where the platform has no port pair for the two programs.
+    void SetUp() override;
+    // Runs both to their end; extra loader options go first. A fatal failure when
+    // the device reports no port.
+    void run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args = {});
+    bool deviceSaid(const std::string& line) const { return text(device->out()).find(line) != std::string::npos; }
+
+    kqtest::TempDir dir;
+    std::unique_ptr<kqtest::Process> device, loader;
+    std::string loaderPort;
+    int loaderStatus = -1, deviceStatus = -1;
+    std::chrono::milliseconds elapsed{0};
+};
 
 }  // namespace tooltest

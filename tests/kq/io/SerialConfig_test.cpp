@@ -22,13 +22,7 @@ const std::vector<long long> sampleNumbers{115200, DataBits8, ParityNone, StopBi
                                            65535, 1, 2, 3, 4, 4096, 0};
 
 SerialConfig sample() {
-    SerialConfig c;
-    c.setDeviceName("COM3");
-    c.setBaudRate(115200);
-    c.setDataSize(DataBits8);
-    c.setParity(ParityNone);
-    c.setStopBits(StopBitsOne);
-    c.setFlowControl(FlowOff);
+    SerialConfig c = SerialConfig::fromString("device=COM3;baud=115200;data=8;parity=none;stop=1;flow=off");
     c.setCommTimeouts({65535, 1, 2, 3, 4});
     c.setBuffersSize({4096, 0});
     return c;

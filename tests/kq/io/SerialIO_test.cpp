@@ -32,7 +32,7 @@ const char* const lineSettings = "baud=9600;data=8;parity=none;stop=1;flow=off";
 using Bytes = std::vector<unsigned char>;
 
 // Keeps the first line of every message; hook runs after each, on the logging thread.
-struct LogLines : kq::logger::AbstractLogChannel {
+struct LogCapture : kq::logger::AbstractLogChannel {
     std::vector<std::string> lines;
     std::function<void(const std::string&)> hook;
     void write(const std::string&, const std::string& message) override {
@@ -43,17 +43,12 @@ struct LogLines : kq::logger::AbstractLogChannel {
 };
 
 // A logger of its own for one test, under a name no other test uses.
-struct LogCapture {
-    explicit LogCapture(int level) : logger(kq::logger::add(uniqueName(), channel)) { logger.setLevel(level); }
-    static std::string uniqueName() {
-        static std::atomic<int> next{0};
-        return "io.capture." + std::to_string(next++);
-    }
-    const std::vector<std::string>& lines() const { return channel->lines; }
-
-    std::shared_ptr<LogLines> channel = std::make_shared<LogLines>();
-    kq::logger::ILogger& logger;
-};
+kq::logger::ILogger& loggerFor(const std::shared_ptr<LogCapture>& capture, int level) {
+    static std::atomic<int> next{0};
+    kq::logger::ILogger& logger = kq::logger::add("io.capture." + std::to_string(next++), capture);
+    logger.setLevel(level);
+    return logger;
+}
 
 SerialConfig configFor(const PortPair& pair, const SerialTimeouts& timeouts = {},
                        const std::string& text = lineSettings) {
@@ -101,13 +96,13 @@ void expectSteps(std::initializer_list<Step> steps) {
 }  // namespace
 
 TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError) {
-    LogCapture log(0);
+    auto log = std::make_shared<LogCapture>();
     SerialConfig c;
     c.setDeviceName(kqtest::missingPortName());
     const std::string name = c.deviceName();
     EXPECT_EQ("runtime_error: can't open '" + name + "'. error = 2",
-              support::thrownBy([&] { SerialIO port(c, log.logger); }));
-    EXPECT_EQ(std::vector<std::string>{"openDevice( '" + name + "' ) failed: 2"}, log.lines());
+              support::thrownBy([&] { SerialIO port(c, loggerFor(log, 0)); }));
+    EXPECT_EQ(std::vector<std::string>{"openDevice( '" + name + "' ) failed: 2"}, log->lines);
 }
 
 TEST(SerialIO, ConfiguringSomethingThatIsNoSerialPortFails) {
@@ -127,9 +122,9 @@ TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne) {
     PortPair pair;
     const Bytes hello{'h', 'i'};
     for (int level : {-1, 0, 1}) {
-        LogCapture log(level);
+        auto log = std::make_shared<LogCapture>();
         {
-            SerialIO port(configFor(pair), log.logger);
+            SerialIO port(configFor(pair), loggerFor(log, level));
             EXPECT_EQ(2u, port.send(hello.data(), 2));
             EXPECT_EQ(hello, pair.deviceRead(2, patience));
             EXPECT_EQ(0u, port.send(hello.data(), 0));
@@ -137,14 +132,14 @@ TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne) {
         std::vector<std::string> expected{"openDevice( '" + pair.portName() + "' ) OK",
                                           "send -> [ 2 ]: "};
         expected.resize(static_cast<std::size_t>(level + 1));
-        EXPECT_EQ(expected, log.lines()) << "level " << level;
+        EXPECT_EQ(expected, log->lines) << "level " << level;
     }
 }
 
 TEST(SerialIO, MovesEveryByteValueUnalteredBothWays) {
     PortPair pair;
-    LogCapture log(1);
-    SerialIO port(configFor(pair), log.logger);
+    auto log = std::make_shared<LogCapture>();
+    SerialIO port(configFor(pair), loggerFor(log, 1));
     Bytes bytes(256);
     std::iota(bytes.begin(), bytes.end(), 0);
 
@@ -152,16 +147,16 @@ TEST(SerialIO, MovesEveryByteValueUnalteredBothWays) {
     EXPECT_EQ(bytes, pair.deviceRead(256, patience));
     pair.deviceWrite(bytes);
     EXPECT_EQ(bytes, recv(port, 256));
-    EXPECT_EQ("send -> [ 256 ]: ", log.lines().at(1));
+    EXPECT_EQ("send -> [ 256 ]: ", log->lines.at(1));
 }
 
 TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding) {
     PortPair pair;
-    LogCapture log(1);
+    auto log = std::make_shared<LogCapture>();
     // A pause of 100 ms after a byte ends a read; the first read ends after
     // four bytes, and only then does the device send the other six.
-    SerialIO port(configFor(pair, {100, 0, 0, 0, 0}), log.logger);
-    log.channel->hook = [&](const std::string& line) {
+    SerialIO port(configFor(pair, {100, 0, 0, 0, 0}), loggerFor(log, 1));
+    log->hook = [&](const std::string& line) {
         if (line == "recv <- [ 4 of 10 ]: ")
             pair.deviceWrite({5, 6, 7, 8, 9, 10});
     };
@@ -169,7 +164,7 @@ TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding) {
     EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), recv(port, 10));
     const std::vector<std::string> expected{"openDevice( '" + pair.portName() + "' ) OK",
                                             "recv <- [ 4 of 10 ]: ", "recv <- [ 6 ]: "};
-    EXPECT_EQ(expected, log.lines());
+    EXPECT_EQ(expected, log->lines);
 }
 
 TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived) {
@@ -178,11 +173,11 @@ TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived) {
         SerialIO port(configFor(pair, {MaxDword, 0, 0, 0, 0}));
         EXPECT_EQ(Bytes(), recv(port, 8)) << "nothing waiting: returns at once";
     }
-    LogCapture log(1);
-    SerialIO port(configFor(pair, {0, 50, 0, 0, 0}), log.logger);
+    auto log = std::make_shared<LogCapture>();
+    SerialIO port(configFor(pair, {0, 50, 0, 0, 0}), loggerFor(log, 1));
     pair.deviceWrite({7, 7, 7});
     EXPECT_EQ(Bytes({7, 7, 7}), recv(port, 8));
-    EXPECT_EQ("recv <- [ 3 of 8 ]: ", log.lines().back());
+    EXPECT_EQ("recv <- [ 3 of 8 ]: ", log->lines.back());
 }
 
 TEST(SerialIO, AvailableCountsWaitingBytesAndTheReplayTimeoutsReadThemAtOnce) {
