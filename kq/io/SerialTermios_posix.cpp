@@ -48,16 +48,17 @@ void applyDataSize(termios& settings, DataSize size) {
     }
 }
 
+// CMSPAR left over from an earlier program would turn even and odd into space and mark.
 void applyParity(termios& settings, Parity parity) {
     switch (parity) {
     case ParityEven:
-        settings.c_cflag = (settings.c_cflag | PARENB) & ~PARODD;
+        settings.c_cflag = (settings.c_cflag | PARENB) & ~(PARODD | CMSPAR);
         break;
     case ParityOdd:
-        settings.c_cflag |= PARENB | PARODD;
+        settings.c_cflag = (settings.c_cflag | PARENB | PARODD) & ~CMSPAR;
         break;
     case ParityNone:
-        settings.c_cflag &= ~(PARENB | PARODD);
+        settings.c_cflag &= ~(PARENB | PARODD | CMSPAR);
         break;
     default:
         break;
@@ -99,8 +100,14 @@ void applyFlowControl(termios& settings, FlowControl flow) {
 
 }  // namespace
 
+// Software flow control is IXON with IXOFF, as set here. IXON alone is a fresh tty's
+// terminal default, not a flow-control setting to keep: it would swallow every 0x11 and
+// 0x13 byte the device sends.
 void makeRaw(termios& settings) {
     settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    if (!(settings.c_iflag & IXOFF)) {
+        settings.c_iflag &= ~IXON;
+    }
     settings.c_oflag &= ~OPOST;
     settings.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     settings.c_cflag |= CLOCAL | CREAD;

@@ -15,7 +15,7 @@ termios everythingSet() {
     termios t{};
     t.c_iflag = IXON | IXOFF | ICRNL | ISTRIP;
     t.c_oflag = OPOST;
-    t.c_cflag = CS7 | PARENB | PARODD | CSTOPB | CRTSCTS;
+    t.c_cflag = CS7 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
     t.c_lflag = ICANON | ECHO | ISIG;
     cfsetispeed(&t, B2400);
     cfsetospeed(&t, B2400);
@@ -31,9 +31,18 @@ TEST(SerialTermios, NothingSetChangesOnlyTheRawModeFlags) {
     EXPECT_EQ(tcflag_t(IXON | IXOFF), t.c_iflag);
     EXPECT_EQ(tcflag_t(0), t.c_oflag & OPOST);
     EXPECT_EQ(tcflag_t(0), t.c_lflag & (ICANON | ECHO | ISIG));
-    EXPECT_EQ(tcflag_t(CS7 | PARENB | PARODD | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+    EXPECT_EQ(tcflag_t(CS7 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD),
               t.c_cflag & ~CBAUD);
     EXPECT_EQ(speed_t(B2400), cfgetospeed(&t));
+}
+
+TEST(SerialTermios, RawModeDropsTheTerminalDefaultXonButKeepsSoftwareFlowControl) {
+    for (tcflag_t xon : {tcflag_t(IXON), tcflag_t(IXON | IXOFF)}) {
+        termios t{};
+        t.c_iflag = xon | ICRNL;
+        detail::makeRaw(t);
+        EXPECT_EQ(xon == IXON ? 0 : xon, t.c_iflag);
+    }
 }
 
 TEST(SerialTermios, EachSettingMapsToItsFlags) {
@@ -44,9 +53,9 @@ TEST(SerialTermios, EachSettingMapsToItsFlags) {
         {"data=5", CSIZE, CS5, 0, 0},
         {"data=6", CSIZE, CS6, 0, 0},
         {"data=8", CSIZE, CS8, 0, 0},
-        {"parity=even", PARENB | PARODD, PARENB, 0, 0},
-        {"parity=odd", PARENB | PARODD, PARENB | PARODD, 0, 0},
-        {"parity=none", PARENB | PARODD, 0, 0, 0},
+        {"parity=even", PARENB | PARODD | CMSPAR, PARENB, 0, 0},
+        {"parity=odd", PARENB | PARODD | CMSPAR, PARENB | PARODD, 0, 0},
+        {"parity=none", PARENB | PARODD | CMSPAR, 0, 0, 0},
         {"stop=1", CSTOPB, 0, 0, 0},
         {"stop=1.5", CSTOPB, CSTOPB, 0, 0},
         {"stop=2", CSTOPB, CSTOPB, 0, 0},
