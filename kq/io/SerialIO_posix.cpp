@@ -75,6 +75,22 @@ Wait waitFor(int fd, short event, const Deadline& deadline) {
     }
 }
 
+// Nothing signals that the driver's output queue has drained, so it is looked at again
+// after this pause; the queue empties at the line's pace.
+constexpr int DrainCheckMs = 5;
+
+// write() returns once the driver has queued the bytes, a send only once they have left:
+// a purge right after a send must not discard what the caller was told was sent.
+void awaitSent(int fd, const Deadline& deadline) {
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (deadline && Clock::now() >= *deadline) {
+            return;
+        }
+        ::poll(nullptr, 0, DrainCheckMs);
+    }
+}
+
 // How one read waits, after the COMMTIMEOUTS rules.
 struct ReadRules {
     bool returnAtOnce = false;   // interval MAXDWORD, totals 0: only what is waiting
@@ -158,6 +174,9 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
         } else {
             break;
         }
+    }
+    if (written > 0) {
+        awaitSent(device, deadline);
     }
     return written;
 }
