@@ -37,13 +37,17 @@ public:
     }
 
     // Later calls start from an empty registry; no destroyed logger stays reachable.
+    // The loggers, and with them the callers' channels, are destroyed after the lock is
+    // released: a channel's destructor may log or look up a logger itself.
     void shutdown()
     {
-        std::lock_guard<std::mutex> guard(lock);
-        for (auto& entry : loggers)
-            entry.second.reset();
-        loggers.clear();
-        unregistered.clear();
+        decltype(loggers) retired;
+        decltype(unregistered) retiredUnregistered;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            retired.swap(loggers);
+            retiredUnregistered.swap(unregistered);
+        }
     }
 
 private:

@@ -92,6 +92,18 @@ TEST_F(Registry, ShutdownReleasesChannelsAndStartsAfresh)
     EXPECT_EQ(logger::root().channel(), again.channel());
 }
 
+// Its destructor logs through the registry, as a channel that reports its own closing would.
+struct LoggingOnCloseChannel : logger::NullLogChannel {
+    ~LoggingOnCloseChannel() override { logger::get("closing").info("closed"); }
+};
+
+TEST_F(Registry, AChannelMayUseTheRegistryWhileShutdownDestroysIt)
+{
+    logger::add("c", std::make_shared<LoggingOnCloseChannel>());
+    logger::shutdown();
+    EXPECT_EQ(0, logger::get("closing").level());
+}
+
 const char* const ExitChildVariable = "KQ_REGISTRY_EXIT_CHILD";
 const char* const DestroyedMarker = "channel destroyed";
 
