@@ -32,7 +32,9 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
     if (file == INVALID_HANDLE_VALUE)
         return;
     ::SetFilePointer(file, 0, nullptr, FILE_END);
-    if (::GetFileSize(file, nullptr) == 0 && !header.empty())
+    // Both halves of the size: a file of an exact multiple of 4 GiB is not empty.
+    DWORD sizeHigh = 0;
+    if (::GetFileSize(file, &sizeHigh) == 0 && sizeHigh == 0 && !header.empty())
         writeBytes(file, header);
     writeBytes(file, text);
     ::CloseHandle(file);
