@@ -36,8 +36,7 @@ nvCollection::nvCollection(const std::string& text, const std::string& itemSepar
 
 nvCollection::nvCollection(const nvCollection& other) = default;
 
-nvCollection::nvCollection(nvCollection&& other) noexcept
-    : m_entries(std::move(other.m_entries))
+nvCollection::nvCollection(nvCollection&& other) noexcept : m_entries(std::move(other.m_entries))
 {
     other.m_entries.clear();
 }
@@ -232,8 +231,7 @@ unsigned short nvCollection::getUShort(const std::string& name) const
     return NumberParser::parseUInt16(getRaw(name));
 }
 
-unsigned short nvCollection::getUShort(const std::string& name,
-                                       unsigned short defaultValue) const
+unsigned short nvCollection::getUShort(const std::string& name, unsigned short defaultValue) const
 {
     return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseUInt16);
 }
@@ -248,8 +246,7 @@ std::string nvCollection::getString(const std::string& name) const
     return getRaw(name);
 }
 
-std::string nvCollection::getString(const std::string& name,
-                                    const std::string& defaultValue) const
+std::string nvCollection::getString(const std::string& name, const std::string& defaultValue) const
 {
     const Entries::const_iterator it = m_entries.find(name);
     return it == m_entries.end() ? defaultValue : it->second;

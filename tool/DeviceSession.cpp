@@ -7,18 +7,22 @@
 
 namespace {
 
-void print(const std::string& line) {
+void print(const std::string& line)
+{
     std::fputs(line.c_str(), stdout);
     std::fflush(stdout);
 }
 
-std::string hex(const std::vector<unsigned char>& bytes) {
-    return kq::NumberFormatter::buffer2stringU(bytes.data(), static_cast<unsigned int>(bytes.size()));
+std::string hex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU(bytes.data(),
+                                               static_cast<unsigned int>(bytes.size()));
 }
 
 // Collects up to the expected count; stops early when the host falls silent.
 std::vector<unsigned char> receiveBlock(DevicePort& port, std::size_t count,
-                                        std::chrono::milliseconds timeout) {
+                                        std::chrono::milliseconds timeout)
+{
     std::vector<unsigned char> block(count);
     std::size_t got = 0;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -34,7 +38,8 @@ std::vector<unsigned char> receiveBlock(DevicePort& port, std::size_t count,
 }
 
 bool expectBlock(DevicePort& port, const std::vector<unsigned char>& expected,
-                 std::chrono::milliseconds timeout) {
+                 std::chrono::milliseconds timeout)
+{
     const auto arrived = receiveBlock(port, expected.size(), timeout);
     const long count = static_cast<long>(expected.size());
     if (arrived == expected) {
@@ -46,7 +51,8 @@ bool expectBlock(DevicePort& port, const std::vector<unsigned char>& expected,
     return false;
 }
 
-void discardInput(DevicePort& port) {
+void discardInput(DevicePort& port)
+{
     unsigned char scratch[256];
     long discarded = 0;
     while (const std::size_t n = port.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
@@ -54,30 +60,32 @@ void discardInput(DevicePort& port) {
     print(kq::format("purge: %ld bytes discarded\n", discarded));
 }
 
-void answer(DevicePort& port, const std::vector<unsigned char>& data) {
+void answer(DevicePort& port, const std::vector<unsigned char>& data)
+{
     port.write(data);
     print(kq::format("answer %ld bytes: %s\n", static_cast<long>(data.size()), hex(data).c_str()));
 }
 
 }  // namespace
 
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds blockTimeout) {
+bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds blockTimeout)
+{
     long expected = 0;
     long matched = 0;
     while (const PortMonAction* action = reader.next()) {
         switch (action->kind) {
-        case ActionKind::Send:
-            ++expected;
-            matched += expectBlock(port, action->data, blockTimeout) ? 1 : 0;
-            break;
-        case ActionKind::Recv:
-            answer(port, action->data);
-            break;
-        case ActionKind::Purge:
-            discardInput(port);
-            break;
-        case ActionKind::None:
-            break;
+            case ActionKind::Send:
+                ++expected;
+                matched += expectBlock(port, action->data, blockTimeout) ? 1 : 0;
+                break;
+            case ActionKind::Recv:
+                answer(port, action->data);
+                break;
+            case ActionKind::Purge:
+                discardInput(port);
+                break;
+            case ActionKind::None:
+                break;
         }
     }
     port.awaitHostClose(blockTimeout);

@@ -9,7 +9,8 @@
 
 namespace {
 
-ActionKind keywordKind(const std::string& field) {
+ActionKind keywordKind(const std::string& field)
+{
     if (kq::icompare(field, "IRP_MJ_WRITE"))
         return ActionKind::Send;
     if (kq::icompare(field, "IRP_MJ_READ"))
@@ -19,7 +20,8 @@ ActionKind keywordKind(const std::string& field) {
     return ActionKind::None;
 }
 
-std::vector<unsigned char> payload(const std::string& lengthField) {
+std::vector<unsigned char> payload(const std::string& lengthField)
+{
     const auto colon = lengthField.find(':');
     if (colon == std::string::npos)
         return {};
@@ -35,13 +37,15 @@ std::vector<unsigned char> payload(const std::string& lengthField) {
 // fopen opens a folder on Linux (reading it then fails like an empty dump) but not
 // on Windows: a folder is refused on both.
 PortMonReader::PortMonReader(const std::string& fileName)
-    : input(fileName, std::ios::in | std::ios::binary) {
+    : input(fileName, std::ios::in | std::ios::binary)
+{
     std::error_code ignored;
     if (!input.is_open() || std::filesystem::is_directory(fileName, ignored))
         throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
 }
 
-const PortMonAction* PortMonReader::next() {
+const PortMonAction* PortMonReader::next()
+{
     std::string line;
     while (readLine(line)) {
         parse(line);
@@ -51,7 +55,8 @@ const PortMonAction* PortMonReader::next() {
     return nullptr;
 }
 
-bool PortMonReader::readLine(std::string& line) {
+bool PortMonReader::readLine(std::string& line)
+{
     if (!std::getline(input, line))
         return false;
     if (!line.empty() && line.back() == '\r')
@@ -59,7 +64,8 @@ bool PortMonReader::readLine(std::string& line) {
     return true;
 }
 
-void PortMonReader::parse(const std::string& line) {
+void PortMonReader::parse(const std::string& line)
+{
     action.kind = ActionKind::None;
     action.data.clear();
     const std::string* lengthField = nullptr;

@@ -1,22 +1,24 @@
 #include "DevicePort.h"
 
-#include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <pty.h>
-#include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 
 namespace {
 
-std::runtime_error systemError(const std::string& call) {
+std::runtime_error systemError(const std::string& call)
+{
     return std::runtime_error(call + " failed: " + std::strerror(errno));
 }
 
 class PtyDevicePort : public DevicePort {
 public:
-    PtyDevicePort() {
+    PtyDevicePort()
+    {
         char path[128];
         if (::openpty(&master, &slave, path, nullptr, nullptr) != 0)
             throw systemError("openpty");
@@ -28,7 +30,8 @@ public:
         terminal = std::string(path).substr(std::strlen("/dev/"));
     }
 
-    ~PtyDevicePort() override {
+    ~PtyDevicePort() override
+    {
         if (slave >= 0)
             ::close(slave);
         ::close(master);
@@ -37,7 +40,8 @@ public:
     std::string name() const override { return terminal; }
 
     std::size_t read(unsigned char* buffer, std::size_t size,
-                     std::chrono::milliseconds timeout) override {
+                     std::chrono::milliseconds timeout) override
+    {
         pollfd fd{master, POLLIN, 0};
         const int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
         if (ready < 0 && errno != EINTR)
@@ -50,7 +54,8 @@ public:
         return static_cast<std::size_t>(n);
     }
 
-    void write(const std::vector<unsigned char>& data) override {
+    void write(const std::vector<unsigned char>& data) override
+    {
         std::size_t done = 0;
         while (done < data.size()) {
             const ssize_t n = ::write(master, data.data() + done, data.size() - done);
@@ -63,7 +68,8 @@ public:
     // Closing the master hangs the terminal up, which discards what the host has
     // not read yet. Once this end's own descriptor is closed, the master reports
     // a hang-up when the host closes the terminal too. Late host bytes are dropped.
-    void awaitHostClose(std::chrono::milliseconds timeout) override {
+    void awaitHostClose(std::chrono::milliseconds timeout) override
+    {
         ::close(slave);
         slave = -1;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -89,4 +95,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DevicePort> openPseudoTerminal() { return std::make_unique<PtyDevicePort>(); }
+std::unique_ptr<DevicePort> openPseudoTerminal()
+{
+    return std::make_unique<PtyDevicePort>();
+}

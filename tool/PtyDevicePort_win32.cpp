@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
-std::unique_ptr<DevicePort> openPseudoTerminal() {
+std::unique_ptr<DevicePort> openPseudoTerminal()
+{
     throw std::runtime_error("--pty needs a system with pseudo-terminals; use -s=COMn");
 }

@@ -25,7 +25,8 @@ const std::chrono::milliseconds defaultTimeout(10000);
 
 // A rejected option value would look like a missing one, so the text is checked
 // here, where a bad value can be named.
-std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionValue& option) {
+std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionValue& option)
+{
     if (!option.isSet)
         return defaultTimeout;
     int ms = 0;
@@ -36,12 +37,14 @@ std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionVal
     return std::chrono::milliseconds(ms);
 }
 
-void print(const std::string& text) {
+void print(const std::string& text)
+{
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
 
-std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName) {
+std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName)
+{
     if (pty)
         return openPseudoTerminal();
     return openSerialPort(serialName);
@@ -49,7 +52,8 @@ std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     kq::ProgramOptions::StringOptionValue serial;
     kq::ProgramOptions::StringOptionValue input;
     kq::ProgramOptions::StringOptionValue pty;

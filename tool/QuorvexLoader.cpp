@@ -13,14 +13,16 @@ namespace {
 class SerialNameOption : public kq::ProgramOptions::StringOptionValue {};
 class InputOption : public kq::ProgramOptions::StringOptionValue {};
 
-void print(const std::string& text) {
+void print(const std::string& text)
+{
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     SerialNameOption serial;
     InputOption input;
     kq::ProgramOptions::OptionsProcessor options('-', '=');

@@ -18,19 +18,22 @@ const std::chrono::milliseconds pause(100);
 const std::chrono::milliseconds receiveWindow(2000);
 
 // Each line is flushed at once: a person watches the replay as it happens.
-void print(const std::string& line) {
+void print(const std::string& line)
+{
     std::fputs(line.c_str(), stdout);
     std::fflush(stdout);
 }
 
-kq::logger::ILogger& consoleLogger() {
+kq::logger::ILogger& consoleLogger()
+{
     auto formatter = std::make_shared<kq::logger::ConsoleFormatter>();
     auto channel = std::make_shared<kq::logger::ConsoleLogChannel>();
     channel->setFormatter(formatter);
     return kq::logger::add("", channel);
 }
 
-kq::io::SerialConfig portConfig(const std::string& serialName) {
+kq::io::SerialConfig portConfig(const std::string& serialName)
+{
     kq::io::SerialConfig config;
     config.setDeviceName(serialName);
     config.setBaudRate(115200);
@@ -43,7 +46,8 @@ kq::io::SerialConfig portConfig(const std::string& serialName) {
     return config;
 }
 
-void send(const kq::io::SerialIO& port, const std::vector<unsigned char>& data) {
+void send(const kq::io::SerialIO& port, const std::vector<unsigned char>& data)
+{
     const auto size = static_cast<unsigned int>(data.size());
     print(kq::format("ACTION: send %ld bytes\n", static_cast<long>(size)));
     const unsigned int sent = port.send(data.data(), size);
@@ -54,7 +58,8 @@ void send(const kq::io::SerialIO& port, const std::vector<unsigned char>& data) 
 // Watches the port for the whole window and reads whenever at least the expected
 // count is waiting. With nothing expected, a read needs at least one waiting byte:
 // otherwise the window would spin printing empty reads as fast as the CPU allows.
-void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& expected) {
+void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& expected)
+{
     const auto count = static_cast<unsigned int>(expected.size());
     print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
                      kq::NumberFormatter::buffer2stringU2(expected.data(), count).c_str()));
@@ -72,26 +77,28 @@ void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& exp
     } while (std::chrono::steady_clock::now() - start <= receiveWindow);
 }
 
-void perform(const kq::io::SerialIO& port, const PortMonAction& action) {
+void perform(const kq::io::SerialIO& port, const PortMonAction& action)
+{
     switch (action.kind) {
-    case ActionKind::Purge:
-        print("ACTION: purge\n");
-        port.purge();
-        break;
-    case ActionKind::Send:
-        send(port, action.data);
-        break;
-    case ActionKind::Recv:
-        receive(port, action.data);
-        break;
-    case ActionKind::None:
-        break;
+        case ActionKind::Purge:
+            print("ACTION: purge\n");
+            port.purge();
+            break;
+        case ActionKind::Send:
+            send(port, action.data);
+            break;
+        case ActionKind::Recv:
+            receive(port, action.data);
+            break;
+        case ActionKind::None:
+            break;
     }
 }
 
 }  // namespace
 
-void runReplay(const std::string& serialName, const std::string& inputFile) {
+void runReplay(const std::string& serialName, const std::string& inputFile)
+{
     kq::logger::ILogger& logger = consoleLogger();
     PortMonReader reader(inputFile);
     const kq::io::SerialIO port(portConfig(serialName), logger);

@@ -9,7 +9,8 @@
 namespace {
 
 // The line settings QuorvexLoader uses; reads return at once with what is waiting.
-kq::io::SerialConfig deviceConfig(const std::string& deviceName) {
+kq::io::SerialConfig deviceConfig(const std::string& deviceName)
+{
     kq::io::SerialConfig config;
     config.setDeviceName(deviceName);
     config.setBaudRate(115200);
@@ -25,13 +26,16 @@ kq::io::SerialConfig deviceConfig(const std::string& deviceName) {
 class SerialDevicePort : public DevicePort {
 public:
     explicit SerialDevicePort(const std::string& deviceName)
-        : deviceName(deviceName), port(deviceConfig(deviceName)) {}
+        : deviceName(deviceName), port(deviceConfig(deviceName))
+    {
+    }
 
     std::string name() const override { return deviceName; }
 
     // SerialIO has no wait for data: check the input queue every 10 ms until the deadline.
     std::size_t read(unsigned char* buffer, std::size_t size,
-                     std::chrono::milliseconds timeout) override {
+                     std::chrono::milliseconds timeout) override
+    {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             const unsigned int waiting = port.available();
@@ -43,7 +47,8 @@ public:
         }
     }
 
-    void write(const std::vector<unsigned char>& data) override {
+    void write(const std::vector<unsigned char>& data) override
+    {
         const auto size = static_cast<unsigned int>(data.size());
         if (port.send(data.data(), size) != size)
             throw std::runtime_error("serial write incomplete on '" + name() + "'");
@@ -60,6 +65,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName) {
+std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName)
+{
     return std::make_unique<SerialDevicePort>(deviceName);
 }

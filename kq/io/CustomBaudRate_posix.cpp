@@ -9,12 +9,14 @@ namespace kq {
 namespace io {
 namespace detail {
 
-void setCustomBaudRate(int fd, unsigned int rate) {
+void setCustomBaudRate(int fd, unsigned int rate)
+{
     struct termios2 settings;
     if (::ioctl(fd, TCGETS2, &settings) != 0) {
         return;
     }
-    settings.c_cflag = (settings.c_cflag & ~(CBAUD | (CBAUD << IBSHIFT))) | BOTHER | (BOTHER << IBSHIFT);
+    settings.c_cflag =
+        (settings.c_cflag & ~(CBAUD | (CBAUD << IBSHIFT))) | BOTHER | (BOTHER << IBSHIFT);
     settings.c_ispeed = rate;
     settings.c_ospeed = rate;
     ::ioctl(fd, TCSETS2, &settings);

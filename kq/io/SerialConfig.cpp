@@ -16,7 +16,9 @@ SerialConfig::SerialConfig()
       stopBits_(StopBitsUnchanged),
       flowControl_(FlowUnchanged),
       commTimeouts_{0, 0, 0, 0, 0},
-      buffersSize_{0, 0} {}
+      buffersSize_{0, 0}
+{
+}
 
 SerialConfig::SerialConfig(const SerialConfig& other) = default;
 
@@ -28,11 +30,14 @@ SerialConfig::SerialConfig(SerialConfig&& other) noexcept
       stopBits_(other.stopBits_),
       flowControl_(other.flowControl_),
       commTimeouts_(other.commTimeouts_),
-      buffersSize_(other.buffersSize_) {}
+      buffersSize_(other.buffersSize_)
+{
+}
 
 SerialConfig& SerialConfig::operator=(const SerialConfig& other) = default;
 
-SerialConfig& SerialConfig::operator=(SerialConfig&& other) noexcept {
+SerialConfig& SerialConfig::operator=(SerialConfig&& other) noexcept
+{
     if (this != &other) {
         deviceName_ = std::move(other.deviceName_);
         baudRate_ = other.baudRate_;
@@ -48,33 +53,79 @@ SerialConfig& SerialConfig::operator=(SerialConfig&& other) noexcept {
 
 SerialConfig::~SerialConfig() = default;
 
-const std::string& SerialConfig::deviceName() const { return deviceName_; }
-void SerialConfig::setDeviceName(const std::string& name) {
+const std::string& SerialConfig::deviceName() const
+{
+    return deviceName_;
+}
+void SerialConfig::setDeviceName(const std::string& name)
+{
     if (&name != &deviceName_) {
         deviceName_ = name;
     }
 }
 
-unsigned int SerialConfig::baudRate() const { return baudRate_; }
-void SerialConfig::setBaudRate(unsigned int rate) { baudRate_ = rate; }
+unsigned int SerialConfig::baudRate() const
+{
+    return baudRate_;
+}
+void SerialConfig::setBaudRate(unsigned int rate)
+{
+    baudRate_ = rate;
+}
 
-DataSize SerialConfig::dataSize() const { return dataSize_; }
-void SerialConfig::setDataSize(DataSize size) { dataSize_ = size; }
+DataSize SerialConfig::dataSize() const
+{
+    return dataSize_;
+}
+void SerialConfig::setDataSize(DataSize size)
+{
+    dataSize_ = size;
+}
 
-Parity SerialConfig::parity() const { return parity_; }
-void SerialConfig::setParity(Parity parity) { parity_ = parity; }
+Parity SerialConfig::parity() const
+{
+    return parity_;
+}
+void SerialConfig::setParity(Parity parity)
+{
+    parity_ = parity;
+}
 
-StopBits SerialConfig::stopBits() const { return stopBits_; }
-void SerialConfig::setStopBits(StopBits stopBits) { stopBits_ = stopBits; }
+StopBits SerialConfig::stopBits() const
+{
+    return stopBits_;
+}
+void SerialConfig::setStopBits(StopBits stopBits)
+{
+    stopBits_ = stopBits;
+}
 
-FlowControl SerialConfig::flowControl() const { return flowControl_; }
-void SerialConfig::setFlowControl(FlowControl flow) { flowControl_ = flow; }
+FlowControl SerialConfig::flowControl() const
+{
+    return flowControl_;
+}
+void SerialConfig::setFlowControl(FlowControl flow)
+{
+    flowControl_ = flow;
+}
 
-const SerialTimeouts& SerialConfig::commTimeouts() const { return commTimeouts_; }
-void SerialConfig::setCommTimeouts(const SerialTimeouts& timeouts) { commTimeouts_ = timeouts; }
+const SerialTimeouts& SerialConfig::commTimeouts() const
+{
+    return commTimeouts_;
+}
+void SerialConfig::setCommTimeouts(const SerialTimeouts& timeouts)
+{
+    commTimeouts_ = timeouts;
+}
 
-const SerialBuffersSize& SerialConfig::buffersSize() const { return buffersSize_; }
-void SerialConfig::setBuffersSize(const SerialBuffersSize& sizes) { buffersSize_ = sizes; }
+const SerialBuffersSize& SerialConfig::buffersSize() const
+{
+    return buffersSize_;
+}
+void SerialConfig::setBuffersSize(const SerialBuffersSize& sizes)
+{
+    buffersSize_ = sizes;
+}
 
 }  // namespace io
 }  // namespace kq

@@ -19,12 +19,7 @@ enum DataSize : int {
     DataBits8 = 4
 };
 
-enum Parity : int {
-    ParityUnchanged = 0,
-    ParityEven = 1,
-    ParityOdd = 2,
-    ParityNone = 3
-};
+enum Parity : int { ParityUnchanged = 0, ParityEven = 1, ParityOdd = 2, ParityNone = 3 };
 
 // StopBitsOneAndHalf: on Linux termios has no setting of its own for it; it
 // selects two stop bits (CSTOPB), which the serial drivers send as 1.5 stop
@@ -37,12 +32,7 @@ enum StopBits : int {
 };
 
 // Software is XON/XOFF, hardware is RTS/CTS.
-enum FlowControl : int {
-    FlowUnchanged = 0,
-    FlowOff = 1,
-    FlowSoftware = 2,
-    FlowHardware = 3
-};
+enum FlowControl : int { FlowUnchanged = 0, FlowOff = 1, FlowSoftware = 2, FlowHardware = 3 };
 
 // Driver time-outs in milliseconds (multipliers: milliseconds per byte), with
 // the meaning of the Windows COMMTIMEOUTS members. Filled positionally, so the

@@ -18,7 +18,8 @@ struct Word {
 };
 
 const Word<Parity> parityWords[] = {{ParityEven, "even"}, {ParityOdd, "odd"}, {ParityNone, "none"}};
-const Word<StopBits> stopWords[] = {{StopBitsOne, "1"}, {StopBitsOneAndHalf, "1.5"}, {StopBitsTwo, "2"}};
+const Word<StopBits> stopWords[] = {
+    {StopBitsOne, "1"}, {StopBitsOneAndHalf, "1.5"}, {StopBitsTwo, "2"}};
 const Word<FlowControl> flowWords[] = {
     {FlowOff, "off"}, {FlowSoftware, "software"}, {FlowHardware, "hardware"}};
 const Word<DataSize> dataWords[] = {
@@ -26,7 +27,8 @@ const Word<DataSize> dataWords[] = {
 
 // Writes the word of a value from the table; values outside it are not written.
 template <typename Enum, std::size_t N>
-void setWord(nvCollection& items, const char* name, Enum value, const Word<Enum> (&words)[N]) {
+void setWord(nvCollection& items, const char* name, Enum value, const Word<Enum> (&words)[N])
+{
     for (const Word<Enum>& word : words) {
         if (word.value == value) {
             items.setString(name, word.text);
@@ -36,7 +38,8 @@ void setWord(nvCollection& items, const char* name, Enum value, const Word<Enum>
 
 // The value of the word that matches ignoring case; 0 (unchanged) for any other text.
 template <typename Enum, std::size_t N>
-Enum findWord(const std::string& text, const Word<Enum> (&words)[N]) {
+Enum findWord(const std::string& text, const Word<Enum> (&words)[N])
+{
     for (const Word<Enum>& word : words) {
         if (kq::icompare(text, word.text)) {
             return word.value;
@@ -45,13 +48,15 @@ Enum findWord(const std::string& text, const Word<Enum> (&words)[N]) {
     return Enum(0);
 }
 
-DataSize dataSizeOf(int bits) {
+DataSize dataSizeOf(int bits)
+{
     return bits >= 5 && bits <= 8 ? DataSize(DataBits5 + (bits - 5)) : DataBitsUnchanged;
 }
 
 }  // namespace
 
-std::string SerialConfig::toString() const {
+std::string SerialConfig::toString() const
+{
     nvCollection items;
     if (!deviceName_.empty()) {
         items.setString("device", deviceName_);
@@ -66,7 +71,8 @@ std::string SerialConfig::toString() const {
     return items.toString(itemSeparator, nameValueSeparator);
 }
 
-SerialConfig SerialConfig::fromString(const std::string& text) {
+SerialConfig SerialConfig::fromString(const std::string& text)
+{
     const nvCollection items(text, itemSeparator, nameValueSeparator);
     SerialConfig config;
     if (items.has("device")) {

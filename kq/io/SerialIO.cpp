@@ -13,7 +13,8 @@ namespace {
 enum class Direction { Send, Recv };
 
 void logStep(kq::logger::ILogger& logger, Direction direction, const unsigned char* bytes,
-             unsigned int moved, unsigned int asked) {
+             unsigned int moved, unsigned int asked)
+{
     const long n = static_cast<long>(moved);
     const long of = static_cast<long>(asked);
     std::string message;
@@ -32,7 +33,8 @@ void logStep(kq::logger::ILogger& logger, Direction direction, const unsigned ch
 // outstanding when it started.
 template <typename Byte, typename Step>
 unsigned int transfer(kq::logger::ILogger& logger, Direction direction, Byte* bytes,
-                      unsigned int size, Step step) {
+                      unsigned int size, Step step)
+{
     unsigned int total = 0;
     while (total < size) {
         const unsigned int outstanding = size - total;
@@ -49,7 +51,8 @@ unsigned int transfer(kq::logger::ILogger& logger, Direction direction, Byte* by
 }  // namespace
 
 SerialIOImpl::SerialIOImpl(const SerialConfig& config, kq::logger::ILogger& logger)
-    : config(config), logger(logger) {
+    : config(config), logger(logger)
+{
     openDevice();
     try {
         configure();
@@ -59,24 +62,31 @@ SerialIOImpl::SerialIOImpl(const SerialConfig& config, kq::logger::ILogger& logg
     }
 }
 
-SerialIOImpl::~SerialIOImpl() { closeHandle(); }
+SerialIOImpl::~SerialIOImpl()
+{
+    closeHandle();
+}
 
-void SerialIOImpl::openDevice() {
+void SerialIOImpl::openDevice()
+{
     const std::string& name = config.deviceName();
     const unsigned long error = openHandle();
     if (error != 0) {
-        logger.info(kq::format("openDevice( '%s' ) failed: %ld", name.c_str(), static_cast<long>(error)));
+        logger.info(
+            kq::format("openDevice( '%s' ) failed: %ld", name.c_str(), static_cast<long>(error)));
         throw std::runtime_error(kq::format("can't open '%s'. error = %lu", name.c_str(), error));
     }
     logger.info(kq::format("openDevice( '%s' ) OK", name.c_str()));
 }
 
-unsigned int SerialIOImpl::send(const unsigned char* data, unsigned int size) {
+unsigned int SerialIOImpl::send(const unsigned char* data, unsigned int size)
+{
     return transfer(logger, Direction::Send, data, size,
                     [this](const unsigned char* p, unsigned int n) { return writeStep(p, n); });
 }
 
-unsigned int SerialIOImpl::recv(unsigned char* buffer, unsigned int size) {
+unsigned int SerialIOImpl::recv(unsigned char* buffer, unsigned int size)
+{
     return transfer(logger, Direction::Recv, buffer, size,
                     [this](unsigned char* p, unsigned int n) { return readStep(p, n); });
 }
@@ -84,27 +94,46 @@ unsigned int SerialIOImpl::recv(unsigned char* buffer, unsigned int size) {
 SerialIO::SerialIO(const SerialConfig& config) : SerialIO(config, kq::logger::null()) {}
 
 SerialIO::SerialIO(const SerialConfig& config, kq::logger::ILogger& logger)
-    : impl(new SerialIOImpl(config, logger)) {}
+    : impl(new SerialIOImpl(config, logger))
+{
+}
 
 SerialIO::~SerialIO() = default;
 
-SerialConfig& SerialIO::config() { return impl->config; }
+SerialConfig& SerialIO::config()
+{
+    return impl->config;
+}
 
-void SerialIO::configure() const { impl->configure(); }
+void SerialIO::configure() const
+{
+    impl->configure();
+}
 
-unsigned int SerialIO::send(const unsigned char* data, unsigned int size) const {
+unsigned int SerialIO::send(const unsigned char* data, unsigned int size) const
+{
     return impl->send(data, size);
 }
 
-unsigned int SerialIO::recv(unsigned char* buffer, unsigned int size) const {
+unsigned int SerialIO::recv(unsigned char* buffer, unsigned int size) const
+{
     return impl->recv(buffer, size);
 }
 
-unsigned int SerialIO::available() const { return impl->available(); }
+unsigned int SerialIO::available() const
+{
+    return impl->available();
+}
 
-void SerialIO::purge() const { impl->purge(); }
+void SerialIO::purge() const
+{
+    impl->purge();
+}
 
-std::vector<SerialDeviceData> enumerateSerialDevices() { return {}; }
+std::vector<SerialDeviceData> enumerateSerialDevices()
+{
+    return {};
+}
 
 }  // namespace io
 }  // namespace kq

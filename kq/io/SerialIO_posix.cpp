@@ -31,11 +31,13 @@ constexpr unsigned int MaxDword = 0xFFFFFFFFu;
 // Far enough to mean "never" without overflowing the clock's arithmetic.
 constexpr std::uint64_t LongestWaitMs = std::uint64_t(1) << 40;
 
-Deadline after(Clock::time_point start, std::uint64_t ms) {
+Deadline after(Clock::time_point start, std::uint64_t ms)
+{
     return start + std::chrono::milliseconds(std::min(ms, LongestWaitMs));
 }
 
-Deadline earliest(const Deadline& a, const Deadline& b) {
+Deadline earliest(const Deadline& a, const Deadline& b)
+{
     if (!a || !b) {
         return a ? a : b;
     }
@@ -43,7 +45,8 @@ Deadline earliest(const Deadline& a, const Deadline& b) {
 }
 
 // Total time-out of one driver call: multiplier per byte plus constant; both 0 means none.
-Deadline totalDeadline(unsigned int constant, unsigned int multiplier, unsigned int size) {
+Deadline totalDeadline(unsigned int constant, unsigned int multiplier, unsigned int size)
+{
     if (constant == 0 && multiplier == 0) {
         return std::nullopt;
     }
@@ -54,11 +57,13 @@ enum class Wait { Ready, TimedOut, Gone };
 
 // Waits for the event without spinning: a hang-up or error that comes without
 // the event means the device has gone.
-Wait waitFor(int fd, short event, const Deadline& deadline) {
+Wait waitFor(int fd, short event, const Deadline& deadline)
+{
     for (;;) {
         int timeoutMs = -1;
         if (deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
             if (left.count() <= 0) {
                 return Wait::TimedOut;
             }
@@ -81,7 +86,8 @@ constexpr int DrainCheckMs = 5;
 
 // write() returns once the driver has queued the bytes, a send only once they have left:
 // a purge right after a send must not discard what the caller was told was sent.
-void awaitSent(int fd, const Deadline& deadline) {
+void awaitSent(int fd, const Deadline& deadline)
+{
     int queued = 0;
     while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
         if (deadline && Clock::now() >= *deadline) {
@@ -99,7 +105,8 @@ struct ReadRules {
     std::optional<std::chrono::milliseconds> interval;
 };
 
-ReadRules readRules(const SerialTimeouts& t, unsigned int size) {
+ReadRules readRules(const SerialTimeouts& t, unsigned int size)
+{
     ReadRules rules;
     if (t.readIntervalTimeout == MaxDword && t.readTotalTimeoutMultiplier == 0 &&
         t.readTotalTimeoutConstant == 0) {
@@ -121,7 +128,8 @@ ReadRules readRules(const SerialTimeouts& t, unsigned int size) {
 
 // O_NONBLOCK stays set: a modem-control line cannot block the open, and every
 // wait goes through poll() with the time-outs' deadlines.
-unsigned long SerialIOImpl::openHandle() {
+unsigned long SerialIOImpl::openHandle()
+{
     const std::string path = "/dev/" + config.deviceName();
     device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (device < 0) {
@@ -137,12 +145,14 @@ unsigned long SerialIOImpl::openHandle() {
     return 0;
 }
 
-void SerialIOImpl::closeHandle() {
+void SerialIOImpl::closeHandle()
+{
     ::ioctl(device, TIOCNXCL);
     ::close(device);
 }
 
-void SerialIOImpl::configure() {
+void SerialIOImpl::configure()
+{
     termios settings;
     if (::tcgetattr(device, &settings) != 0) {
         throw std::runtime_error(kq::format("::tcgetattr( '%s' ) failed. error = %ld",
@@ -157,9 +167,10 @@ void SerialIOImpl::configure() {
     timeouts = config.commTimeouts();
 }
 
-unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size) {
-    const Deadline deadline =
-        totalDeadline(timeouts.writeTotalTimeoutConstant, timeouts.writeTotalTimeoutMultiplier, size);
+unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size)
+{
+    const Deadline deadline = totalDeadline(timeouts.writeTotalTimeoutConstant,
+                                            timeouts.writeTotalTimeoutMultiplier, size);
     unsigned int written = 0;
     while (written < size) {
         const ssize_t n = ::write(device, data + written, size - written);
@@ -181,7 +192,8 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
     return written;
 }
 
-unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size) {
+unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
+{
     const ReadRules rules = readRules(timeouts, size);
     Deadline intervalEnd;
     unsigned int got = 0;
@@ -208,7 +220,8 @@ unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size) {
     return got;
 }
 
-unsigned int SerialIOImpl::available() {
+unsigned int SerialIOImpl::available()
+{
     int waiting = 0;
     if (::ioctl(device, FIONREAD, &waiting) != 0 || waiting < 0) {
         return 0;
@@ -216,7 +229,10 @@ unsigned int SerialIOImpl::available() {
     return static_cast<unsigned int>(waiting);
 }
 
-void SerialIOImpl::purge() { ::tcflush(device, TCIOFLUSH); }
+void SerialIOImpl::purge()
+{
+    ::tcflush(device, TCIOFLUSH);
+}
 
 }  // namespace io
 }  // namespace kq

@@ -14,32 +14,34 @@ namespace {
 
 static_assert(sizeof(DCB) == 28, "the driver expects the 28-byte DCB");
 
-void applyFlowControl(DCB& dcb, FlowControl flow) {
+void applyFlowControl(DCB& dcb, FlowControl flow)
+{
     switch (flow) {
-    case FlowOff:
-        dcb.fOutxCtsFlow = 0;
-        dcb.fOutX = 0;
-        dcb.fInX = 0;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
-        break;
-    case FlowSoftware:
-        dcb.fOutxCtsFlow = 0;
-        dcb.fOutX = 1;
-        dcb.fInX = 1;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
-        break;
-    case FlowHardware:
-        dcb.fOutxCtsFlow = 1;
-        dcb.fOutX = 0;
-        dcb.fInX = 0;
-        dcb.fRtsControl = RTS_CONTROL_TOGGLE;
-        break;
-    default:
-        break;
+        case FlowOff:
+            dcb.fOutxCtsFlow = 0;
+            dcb.fOutX = 0;
+            dcb.fInX = 0;
+            dcb.fRtsControl = RTS_CONTROL_DISABLE;
+            break;
+        case FlowSoftware:
+            dcb.fOutxCtsFlow = 0;
+            dcb.fOutX = 1;
+            dcb.fInX = 1;
+            dcb.fRtsControl = RTS_CONTROL_DISABLE;
+            break;
+        case FlowHardware:
+            dcb.fOutxCtsFlow = 1;
+            dcb.fOutX = 0;
+            dcb.fInX = 0;
+            dcb.fRtsControl = RTS_CONTROL_TOGGLE;
+            break;
+        default:
+            break;
     }
 }
 
-void applyLineSettings(DCB& dcb, const SerialConfig& config) {
+void applyLineSettings(DCB& dcb, const SerialConfig& config)
+{
     if (config.baudRate() != 0) {
         dcb.BaudRate = config.baudRate();
     }
@@ -47,21 +49,36 @@ void applyLineSettings(DCB& dcb, const SerialConfig& config) {
         dcb.ByteSize = static_cast<BYTE>(5 + (config.dataSize() - DataBits5));
     }
     switch (config.parity()) {
-    case ParityEven: dcb.Parity = EVENPARITY; break;
-    case ParityOdd: dcb.Parity = ODDPARITY; break;
-    case ParityNone: dcb.Parity = NOPARITY; break;
-    default: break;
+        case ParityEven:
+            dcb.Parity = EVENPARITY;
+            break;
+        case ParityOdd:
+            dcb.Parity = ODDPARITY;
+            break;
+        case ParityNone:
+            dcb.Parity = NOPARITY;
+            break;
+        default:
+            break;
     }
     switch (config.stopBits()) {
-    case StopBitsOne: dcb.StopBits = ONESTOPBIT; break;
-    case StopBitsOneAndHalf: dcb.StopBits = ONE5STOPBITS; break;
-    case StopBitsTwo: dcb.StopBits = TWOSTOPBITS; break;
-    default: break;
+        case StopBitsOne:
+            dcb.StopBits = ONESTOPBIT;
+            break;
+        case StopBitsOneAndHalf:
+            dcb.StopBits = ONE5STOPBITS;
+            break;
+        case StopBitsTwo:
+            dcb.StopBits = TWOSTOPBITS;
+            break;
+        default:
+            break;
     }
     applyFlowControl(dcb, config.flowControl());
 }
 
-COMMTIMEOUTS toCommTimeouts(const SerialTimeouts& t) {
+COMMTIMEOUTS toCommTimeouts(const SerialTimeouts& t)
+{
     COMMTIMEOUTS result;
     result.ReadIntervalTimeout = t.readIntervalTimeout;
     result.ReadTotalTimeoutMultiplier = t.readTotalTimeoutMultiplier;
@@ -73,16 +90,21 @@ COMMTIMEOUTS toCommTimeouts(const SerialTimeouts& t) {
 
 }  // namespace
 
-unsigned long SerialIOImpl::openHandle() {
+unsigned long SerialIOImpl::openHandle()
+{
     const std::string path = kq::format("\\\\.\\%s", config.deviceName().c_str());
     device = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     return device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
 }
 
-void SerialIOImpl::closeHandle() { ::CloseHandle(device); }
+void SerialIOImpl::closeHandle()
+{
+    ::CloseHandle(device);
+}
 
-void SerialIOImpl::configure() {
+void SerialIOImpl::configure()
+{
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
@@ -99,23 +121,29 @@ void SerialIOImpl::configure() {
     ::SetupComm(device, config.buffersSize().inputSize, config.buffersSize().outputSize);
 }
 
-unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size) {
+unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size)
+{
     DWORD written = 0;
     return ::WriteFile(device, data, size, &written, nullptr) ? written : 0;
 }
 
-unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size) {
+unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
+{
     DWORD got = 0;
     return ::ReadFile(device, buffer, size, &got, nullptr) ? got : 0;
 }
 
-unsigned int SerialIOImpl::available() {
+unsigned int SerialIOImpl::available()
+{
     COMSTAT status;
     std::memset(&status, 0, sizeof status);
     return ::ClearCommError(device, nullptr, &status) ? status.cbInQue : 0;
 }
 
-void SerialIOImpl::purge() { ::PurgeComm(device, PURGE_TXCLEAR | PURGE_RXCLEAR); }
+void SerialIOImpl::purge()
+{
+    ::PurgeComm(device, PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
 
 }  // namespace io
 }  // namespace kq

@@ -29,7 +29,8 @@ const Speed standardSpeeds[] = {
 // cfsetispeed leaves the input-speed bits of c_cflag alone; after a custom rate
 // they still say "other rate" and the driver would keep the old input rate.
 // Cleared, they make the input rate follow the output rate, as the one Windows rate does.
-bool applyBaudRate(termios& settings, unsigned int rate) {
+bool applyBaudRate(termios& settings, unsigned int rate)
+{
     for (const Speed& speed : standardSpeeds) {
         if (speed.rate == rate) {
             cfsetispeed(&settings, speed.constant);
@@ -41,7 +42,8 @@ bool applyBaudRate(termios& settings, unsigned int rate) {
     return false;
 }
 
-void applyDataSize(termios& settings, DataSize size) {
+void applyDataSize(termios& settings, DataSize size)
+{
     const tcflag_t bits[] = {CS5, CS6, CS7, CS8};
     if (size >= DataBits5 && size <= DataBits8) {
         settings.c_cflag = (settings.c_cflag & ~CSIZE) | bits[size - DataBits5];
@@ -49,52 +51,55 @@ void applyDataSize(termios& settings, DataSize size) {
 }
 
 // CMSPAR left over from an earlier program would turn even and odd into space and mark.
-void applyParity(termios& settings, Parity parity) {
+void applyParity(termios& settings, Parity parity)
+{
     switch (parity) {
-    case ParityEven:
-        settings.c_cflag = (settings.c_cflag | PARENB) & ~(PARODD | CMSPAR);
-        break;
-    case ParityOdd:
-        settings.c_cflag = (settings.c_cflag | PARENB | PARODD) & ~CMSPAR;
-        break;
-    case ParityNone:
-        settings.c_cflag &= ~(PARENB | PARODD | CMSPAR);
-        break;
-    default:
-        break;
+        case ParityEven:
+            settings.c_cflag = (settings.c_cflag | PARENB) & ~(PARODD | CMSPAR);
+            break;
+        case ParityOdd:
+            settings.c_cflag = (settings.c_cflag | PARENB | PARODD) & ~CMSPAR;
+            break;
+        case ParityNone:
+            settings.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+            break;
+        default:
+            break;
     }
 }
 
-void applyStopBits(termios& settings, StopBits stopBits) {
+void applyStopBits(termios& settings, StopBits stopBits)
+{
     switch (stopBits) {
-    case StopBitsOne:
-        settings.c_cflag &= ~CSTOPB;
-        break;
-    case StopBitsOneAndHalf:
-    case StopBitsTwo:
-        settings.c_cflag |= CSTOPB;
-        break;
-    default:
-        break;
+        case StopBitsOne:
+            settings.c_cflag &= ~CSTOPB;
+            break;
+        case StopBitsOneAndHalf:
+        case StopBitsTwo:
+            settings.c_cflag |= CSTOPB;
+            break;
+        default:
+            break;
     }
 }
 
-void applyFlowControl(termios& settings, FlowControl flow) {
+void applyFlowControl(termios& settings, FlowControl flow)
+{
     switch (flow) {
-    case FlowOff:
-        settings.c_iflag &= ~(IXON | IXOFF);
-        settings.c_cflag &= ~CRTSCTS;
-        break;
-    case FlowSoftware:
-        settings.c_iflag |= IXON | IXOFF;
-        settings.c_cflag &= ~CRTSCTS;
-        break;
-    case FlowHardware:
-        settings.c_iflag &= ~(IXON | IXOFF);
-        settings.c_cflag |= CRTSCTS;
-        break;
-    default:
-        break;
+        case FlowOff:
+            settings.c_iflag &= ~(IXON | IXOFF);
+            settings.c_cflag &= ~CRTSCTS;
+            break;
+        case FlowSoftware:
+            settings.c_iflag |= IXON | IXOFF;
+            settings.c_cflag &= ~CRTSCTS;
+            break;
+        case FlowHardware:
+            settings.c_iflag &= ~(IXON | IXOFF);
+            settings.c_cflag |= CRTSCTS;
+            break;
+        default:
+            break;
     }
 }
 
@@ -103,7 +108,8 @@ void applyFlowControl(termios& settings, FlowControl flow) {
 // Software flow control is IXON with IXOFF, as set here. IXON alone is a fresh tty's
 // terminal default, not a flow-control setting to keep: it would swallow every 0x11 and
 // 0x13 byte the device sends.
-void makeRaw(termios& settings) {
+void makeRaw(termios& settings)
+{
     settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
     if (!(settings.c_iflag & IXOFF)) {
         settings.c_iflag &= ~IXON;
@@ -117,7 +123,8 @@ void makeRaw(termios& settings) {
     settings.c_cc[VTIME] = 0;
 }
 
-bool applyLineSettings(termios& settings, const SerialConfig& config) {
+bool applyLineSettings(termios& settings, const SerialConfig& config)
+{
     applyDataSize(settings, config.dataSize());
     applyParity(settings, config.parity());
     applyStopBits(settings, config.stopBits());

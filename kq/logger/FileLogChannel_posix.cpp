@@ -1,10 +1,10 @@
 #include <kq/logger/FileLogChannelImpl.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace kq {
 namespace logger {

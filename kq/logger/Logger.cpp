@@ -36,13 +36,9 @@ void AbstractLogChannel::setFormatter(std::shared_ptr<IMessageFormatter> newForm
     formatter = std::move(newFormatter);
 }
 
-void AbstractLogChannel::setProperty(const std::string&, const std::string&)
-{
-}
+void AbstractLogChannel::setProperty(const std::string&, const std::string&) {}
 
-void NullLogChannel::write(const std::string&, const std::string&)
-{
-}
+void NullLogChannel::write(const std::string&, const std::string&) {}
 
 }  // namespace logger
 }  // namespace kq

@@ -50,12 +50,14 @@ int main(int argc, char* argv[])
 
         logEverywhere(directory.value);
 
-        const kq::io::SerialConfig config =
-            kq::io::SerialConfig::fromString("device=COM3;baud=115200;data=8;parity=none;stop=1;flow=off");
+        const kq::io::SerialConfig config = kq::io::SerialConfig::fromString(
+            "device=COM3;baud=115200;data=8;parity=none;stop=1;flow=off");
         const auto bytes = kq::NumberFormatter::string2buffer("9000");
-        std::printf("%s\n%s\n%d\n", config.toString().c_str(),
-                    kq::NumberFormatter::buffer2stringU2(bytes.data(), static_cast<unsigned>(bytes.size())).c_str(),
-                    kq::NumberParser::parseInt32("42"));
+        std::printf(
+            "%s\n%s\n%d\n", config.toString().c_str(),
+            kq::NumberFormatter::buffer2stringU2(bytes.data(), static_cast<unsigned>(bytes.size()))
+                .c_str(),
+            kq::NumberParser::parseInt32("42"));
         return 0;
     } catch (const std::exception& e) {
         std::printf("ERROR: %s\n", e.what());

@@ -16,8 +16,14 @@ namespace nf = kq::NumberFormatter;
 using Bytes = std::vector<unsigned char>;
 
 // No bytes are passed as a null pointer: a count of zero must not read the data.
-const unsigned char* dataOf(const Bytes& bytes) { return bytes.empty() ? nullptr : bytes.data(); }
-unsigned int sizeOf(const Bytes& bytes) { return static_cast<unsigned int>(bytes.size()); }
+const unsigned char* dataOf(const Bytes& bytes)
+{
+    return bytes.empty() ? nullptr : bytes.data();
+}
+unsigned int sizeOf(const Bytes& bytes)
+{
+    return static_cast<unsigned int>(bytes.size());
+}
 std::string dump(const Bytes& bytes, int perLine)
 {
     return nf::formatBuffer(dataOf(bytes), sizeOf(bytes), perLine);
@@ -32,7 +38,11 @@ TEST(NumberFormatter, WritesEachByteAsTwoDigits)
         {{}, "", "", "", "", ""},
         {{0x0A}, "0A", "0a", "0A ", "0a ", "0:"},
         {{0x01, 0xAB, 0xFF}, "01ABFF", "01abff", "01 AB FF ", "01 ab ff ", "01:;??"},
-        {{0x12, 0x34, 0x9A, 0xFB}, "12349AFB", "12349afb", "12 34 9A FB ", "12 34 9a fb ",
+        {{0x12, 0x34, 0x9A, 0xFB},
+         "12349AFB",
+         "12349afb",
+         "12 34 9A FB ",
+         "12 34 9a fb ",
          "12349:?;"},  // BCD does not validate nibbles
     };
     for (const auto& c : cases) {
@@ -59,8 +69,10 @@ TEST(FormatBuffer, LaysOutFullAndShortLinesWithPrintableCharacters)
     } cases[] = {
         {{}, 16, ""},
         {{0x41, 0x42, 0x43, 0x44, 0x45, 0x00}, 4, "41 42 43 44 | ABCD\n45 00       | E.  "},
-        {letters, 16, "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 | ABCDEFGHIJKLMNOP\n"
-                      "51 52 53 54" + std::string(37, ' ') + "| QRST" + std::string(12, ' ')},
+        {letters, 16,
+         "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 | ABCDEFGHIJKLMNOP\n"
+         "51 52 53 54" +
+             std::string(37, ' ') + "| QRST" + std::string(12, ' ')},
         {{0x41, 0x42}, 2, "41 42 | AB"},
         {{0x41, 0x42, 0x43, 0x44}, 2, "41 42 | AB\n43 44 | CD"},
         {{0x41, 0x42}, 1, "41 | A\n42 | B"},
@@ -71,7 +83,9 @@ TEST(FormatBuffer, LaysOutFullAndShortLinesWithPrintableCharacters)
     for (int perLine : {0, -1})
         EXPECT_EQ("invalid_argument: formatBuffer: bytesPerLine " + std::to_string(perLine) +
                       " is below 1",
-                  support::thrownBy([&] { dump({1, 2, 3}, perLine); }));
+                  support::thrownBy([&] {
+                      dump({1, 2, 3}, perLine);
+                  }));
 }
 
 TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
@@ -80,13 +94,18 @@ TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
         std::string text;
         Bytes bytes;
     } cases[] = {
-        {"01ABff", {0x01, 0xAB, 0xFF}}, {"0a0B", {0x0A, 0x0B}}, {"ABC", {0x0A, 0xBC}},
-        {"7", {0x07}},                  {"A", {0x0A}},          {"", {}},
+        {"01ABff", {0x01, 0xAB, 0xFF}},
+        {"0a0B", {0x0A, 0x0B}},
+        {"ABC", {0x0A, 0xBC}},
+        {"7", {0x07}},
+        {"A", {0x0A}},
+        {"", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.bytes, nf::string2buffer(c.text)) << c.text;
 
-    const std::pair<std::string, char> bad[] = {  // text, its first non-hex character
+    const std::pair<std::string, char> bad[] = {
+        // text, its first non-hex character
         {"01 02", ' '}, {"1 2", ' '}, {"0G", 'G'},   {"G0", 'G'},
         {"0x01", 'x'},  {"-1", '-'},  {"12Zy", 'Z'},
     };

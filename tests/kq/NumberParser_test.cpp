@@ -69,8 +69,10 @@ TEST(NumberParser, EveryIntegerMemberKeepsItsRange)
     expectOutcomes("Int16", parsed<np::parseInt16>,
                    {{"-32768", "-32768"}, {"32767", "32767"}, {"-32769", range}, {"32768", range}});
     expectOutcomes("Int32", parsed<np::parseInt32>,
-                   {{"-2147483648", "-2147483648"}, {"2147483647", "2147483647"},
-                    {"-2147483649", range}, {"2147483648", range}});
+                   {{"-2147483648", "-2147483648"},
+                    {"2147483647", "2147483647"},
+                    {"-2147483649", range},
+                    {"2147483648", range}});
     expectOutcomes("Long", parsed<np::parseLong>,
                    {{"-2147483649", range}, {"2147483648", range}, {"-2147483648", "-2147483648"}});
     expectOutcomes("UInt8", parsed<np::parseUInt8>,
@@ -79,31 +81,52 @@ TEST(NumberParser, EveryIntegerMemberKeepsItsRange)
                    {{"65535", "65535"}, {"65536", range}, {"-1", range}});
     expectOutcomes("UShort", parsed<np::parseUShort>, {{"65535", "-1"}, {"32768", "-32768"}});
     expectOutcomes("UInt32", parsed<np::parseUInt32>,
-                   {{"4294967295", "4294967295"}, {"-1", "4294967295"}, {"4294967296", range},
-                    {"-4294967296", range}, {"-4294967295", "1"}, {"0", "0"}});
+                   {{"4294967295", "4294967295"},
+                    {"-1", "4294967295"},
+                    {"4294967296", range},
+                    {"-4294967296", range},
+                    {"-4294967295", "1"},
+                    {"0", "0"}});
     expectOutcomes("UInt", parsed<np::parseUInt>, {{"4294967295", "-1"}});
     expectOutcomes("ULong", parsed<np::parseULong>,
                    {{"4294967295", "-1"}, {"2147483648", "-2147483648"}, {"4294967296", range}});
     expectOutcomes("Hex", parsed<np::parseHex>,
-                   {{"ff", "255"}, {"0xFF", "255"}, {"FF", "255"}, {"FFFFFFFF", "4294967295"},
-                    {"100000000", range}, {"0xG", bad}});
-    expectOutcomes("Oct", parsed<np::parseOct>, {{"017", "15"}, {"37777777777", "4294967295"},
-                                                 {"40000000000", range}, {"8", bad}});
+                   {{"ff", "255"},
+                    {"0xFF", "255"},
+                    {"FF", "255"},
+                    {"FFFFFFFF", "4294967295"},
+                    {"100000000", range},
+                    {"0xG", bad}});
+    expectOutcomes(
+        "Oct", parsed<np::parseOct>,
+        {{"017", "15"}, {"37777777777", "4294967295"}, {"40000000000", range}, {"8", bad}});
     expectOutcomes("LongLong", parsed<np::parseLongLong>,
-                   {{"9223372036854775807", "9223372036854775807"}, {"2147483647", "2147483647"},
+                   {{"9223372036854775807", "9223372036854775807"},
+                    {"2147483647", "2147483647"},
                     {"-9223372036854775808", "-9223372036854775808"},
-                    {"9223372036854775808", range}, {"-9223372036854775809", range}});
+                    {"9223372036854775808", range},
+                    {"-9223372036854775809", range}});
     expectOutcomes("ULongLong", parsed<np::parseULongLong>,
                    {{"18446744073709551615", "18446744073709551615"},
-                    {"18446744073709551616", range}, {"-1", "18446744073709551615"}});
+                    {"18446744073709551616", range},
+                    {"-1", "18446744073709551615"}});
 }
 
 TEST(NumberParser, TheWholeTextMustBeANumber)
 {
     expectOutcomes("Int32", parsed<np::parseInt32>,
-                   {{"", "0"}, {" 42", "42"}, {"\t\n42", "42"}, {"+7", "7"}, {"-0", "0"},
-                    {"42 ", bad}, {" ", bad}, {"0x10", bad}, {"-", bad}, {"1.0", bad},
-                    {std::string("12\0", 3), bad}, {std::string("\0", 1), bad},
+                   {{"", "0"},
+                    {" 42", "42"},
+                    {"\t\n42", "42"},
+                    {"+7", "7"},
+                    {"-0", "0"},
+                    {"42 ", bad},
+                    {" ", bad},
+                    {"0x10", bad},
+                    {"-", bad},
+                    {"1.0", bad},
+                    {std::string("12\0", 3), bad},
+                    {std::string("\0", 1), bad},
                     {"99999999999x", bad}});  // badly formed wins over too large
 }
 
@@ -119,9 +142,23 @@ TEST(NumberParser, FloatingPointFailuresAreRuntimeErrors)
 TEST(NumberParser, BoolTakesNumbersThenWords)
 {
     expectOutcomes("Bool", parsed<np::parseBool>,
-                   {{"TRUE", "1"}, {"Yes", "1"}, {"on", "1"}, {"2", "1"}, {" 1", "1"}, {"-7", "1"},
-                    {"off", "0"}, {"NO", "0"}, {"False", "0"}, {"0", "0"}, {"-0", "0"}, {"", "0"},
-                    {"y", bad}, {" true", bad}, {"yes ", bad}, {"maybe", bad}, {"2147483648", bad}});
+                   {{"TRUE", "1"},
+                    {"Yes", "1"},
+                    {"on", "1"},
+                    {"2", "1"},
+                    {" 1", "1"},
+                    {"-7", "1"},
+                    {"off", "0"},
+                    {"NO", "0"},
+                    {"False", "0"},
+                    {"0", "0"},
+                    {"-0", "0"},
+                    {"", "0"},
+                    {"y", bad},
+                    {" true", bad},
+                    {"yes ", bad},
+                    {"maybe", bad},
+                    {"2147483648", bad}});
 }
 
 TEST(NumberParser, ErrnoFromAnEarlierFailureDoesNotLeak)
@@ -145,8 +182,7 @@ TEST(NumberParser, TryFormsStoreOnlyOnSuccessExceptTheLongLongOnes)
     EXPECT_EQ("true 4294967295", tried(np::tryParseULong, "-1", 9));
     EXPECT_EQ("false 1", tried(np::tryParseInt64, "12x", 1));
     EXPECT_EQ("false 12", tried(np::tryParseLongLong, "12x", 1));
-    EXPECT_EQ("false 9223372036854775807",
-              tried(np::tryParseLongLong, "9223372036854775808", 1));
+    EXPECT_EQ("false 9223372036854775807", tried(np::tryParseLongLong, "9223372036854775808", 1));
     EXPECT_EQ("false 1", tried(np::tryParseUInt64, "7y", 1));
     EXPECT_EQ("false 7", tried(np::tryParseULongLong, "7y", 1));
     EXPECT_EQ("false 3", tried(np::tryParseDouble, "1e400", 3.0));

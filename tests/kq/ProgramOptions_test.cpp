@@ -48,15 +48,21 @@ TEST(OptionsProcessor, MatchesOnlyTheExactPrefixedForms)
         int count;
         std::string serial, input;
     } cases[] = {
-        {{"--serial=COM3"}, 1, "set 'COM3'", unset}, {{"-s=COM3"}, 1, "set 'COM3'", unset},
-        {{"--serial=a=b"}, 1, "set 'a=b'", unset},   {{"--serial"}, 1, "set ''", unset},
-        {{"-s", "COM3"}, 1, "set ''", unset},        {{}, 0, unset, unset},
+        {{"--serial=COM3"}, 1, "set 'COM3'", unset},
+        {{"-s=COM3"}, 1, "set 'COM3'", unset},
+        {{"--serial=a=b"}, 1, "set 'a=b'", unset},
+        {{"--serial"}, 1, "set ''", unset},
+        {{"-s", "COM3"}, 1, "set ''", unset},
+        {{}, 0, unset, unset},
         {{"-s=one", "--serial=two"}, 2, "set 'two'", unset},
         {{"--serial=COM3", "-i=dump.log"}, 2, "set 'COM3'", "set 'dump.log'"},
-        {{"--SERIAL=COM3"}, 0, unset, unset},        {{"serial=COM3"}, 0, unset, unset},
-        {{"---serial=COM3"}, 0, unset, unset},       {{"-serial=COM3"}, 0, unset, unset},
+        {{"--SERIAL=COM3"}, 0, unset, unset},
+        {{"serial=COM3"}, 0, unset, unset},
+        {{"---serial=COM3"}, 0, unset, unset},
+        {{"-serial=COM3"}, 0, unset, unset},
         // Only entries without a long form have an empty form; these have none.
-        {{"=COM3"}, 0, unset, unset},                {{""}, 0, unset, unset},
+        {{"=COM3"}, 0, unset, unset},
+        {{""}, 0, unset, unset},
         // A vector element is taken up to its first zero byte.
         {{std::string("-s=ab\0cd", 8)}, 1, "set 'ab'", unset},
     };
@@ -129,8 +135,9 @@ TEST(OptionsProcessor, RejectedTextClearsAnEarlierSetAndConvertExceptionsPassThr
     processor.add("t", "", &throwing);
     EXPECT_EQ(0, processor.process({"prog", "-n=1"}));
     EXPECT_FALSE(number.isSet);
-    EXPECT_EQ("runtime_error: bad option",
-              support::thrownBy([&] { processor.process({"prog", "-t=1"}); }));
+    EXPECT_EQ("runtime_error: bad option", support::thrownBy([&] {
+                  processor.process({"prog", "-t=1"});
+              }));
 }
 
 TEST(OptionsProcessor, NullValueIsRefusedAtAdd)

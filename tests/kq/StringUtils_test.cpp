@@ -58,9 +58,12 @@ TEST(SplitString, SplitsAtEveryWholeDelimiter)
         std::string text, delimiter;
         Words keepEmpty, skipEmpty;
     } cases[] = {
-        {"a\t\tb\t", "\t", {"a", "", "b", ""}, {"a", "b"}},  {"a\tb", "\t", {"a", "b"}, {"a", "b"}},
-        {"x, y,z", ", ", {"x", "y,z"}, {"x", "y,z"}},        {"a\t", "\t", {"a", ""}, {"a"}},
-        {"abc", ";", {"abc"}, {"abc"}},                       {"", ";", {""}, {}},
+        {"a\t\tb\t", "\t", {"a", "", "b", ""}, {"a", "b"}},
+        {"a\tb", "\t", {"a", "b"}, {"a", "b"}},
+        {"x, y,z", ", ", {"x", "y,z"}, {"x", "y,z"}},
+        {"a\t", "\t", {"a", ""}, {"a"}},
+        {"abc", ";", {"abc"}, {"abc"}},
+        {"", ";", {""}, {}},
         {"::", ":", {"", "", ""}, {}},
         {"aXYXYb", "XY", {"a", "", "b"}, {"a", "b"}},
     };
@@ -79,10 +82,17 @@ TEST(SplitCommandLine, KeepsQuotedWordsAndEveryEmptyWord)
         std::string line;
         Words words;
     } cases[] = {
-        {"x y", {"x", "y"}},     {"x  y", {"x", "", "y"}},         {"x y ", {"x", "y"}},
-        {" x", {"", "x"}},       {"\"x y\" z", {"x y", "", "z"}},  {"\"x y\"", {"x y"}},
-        {"\"x y", {"\"x y"}},    {"x\"y z", {"x\"y", "z"}},        {"a\tb", {"a\tb"}},
-        {"\"\"", {""}},          {"", {}},
+        {"x y", {"x", "y"}},
+        {"x  y", {"x", "", "y"}},
+        {"x y ", {"x", "y"}},
+        {" x", {"", "x"}},
+        {"\"x y\" z", {"x y", "", "z"}},
+        {"\"x y\"", {"x y"}},
+        {"\"x y", {"\"x y"}},
+        {"x\"y z", {"x\"y", "z"}},
+        {"a\tb", {"a\tb"}},
+        {"\"\"", {""}},
+        {"", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.words, kq::SplitCommandLine(c.line)) << c.line;

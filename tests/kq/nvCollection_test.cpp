@@ -12,7 +12,10 @@ namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-Entries entriesOf(const kq::nvCollection& c) { return Entries(c.begin(), c.end()); }
+Entries entriesOf(const kq::nvCollection& c)
+{
+    return Entries(c.begin(), c.end());
+}
 
 TEST(nvCollection, LoadsItemsSkippingEmptyOnes)
 {
@@ -23,11 +26,16 @@ TEST(nvCollection, LoadsItemsSkippingEmptyOnes)
     } cases[] = {
         {"device=COM3;baud=115200;flag;x=a=b;;y=",
          {{"baud", "115200"}, {"device", "COM3"}, {"flag", ""}, {"x", "a=b"}, {"y", ""}}},
-        {"", {}},                  {";a=1", {{"a", "1"}}},
-        {"a=1;", {{"a", "1"}}},    {"a=1;;", {{"a", "1"}}},
-        {"a", {{"a", ""}}},        {"a=1;b", {{"a", "1"}, {"b", ""}}},
-        {"a=1;a=2", {{"a", "2"}}}, {" a = 1 ", {{" a ", " 1 "}}},
-        {"=5", {{"", "5"}}},       {"a:=1, b:=2", {{"a", "1"}, {"b", "2"}}, ", ", ":="},
+        {"", {}},
+        {";a=1", {{"a", "1"}}},
+        {"a=1;", {{"a", "1"}}},
+        {"a=1;;", {{"a", "1"}}},
+        {"a", {{"a", ""}}},
+        {"a=1;b", {{"a", "1"}, {"b", ""}}},
+        {"a=1;a=2", {{"a", "2"}}},
+        {" a = 1 ", {{" a ", " 1 "}}},
+        {"=5", {{"", "5"}}},
+        {"a:=1, b:=2", {{"a", "1"}, {"b", "2"}}, ", ", ":="},
         {"a=1;;;b=2", {{"a", "1"}, {";b", "2"}}, ";;"},
     };
     for (const auto& c : cases) {
@@ -77,8 +85,14 @@ TEST(nvCollection, SettersStoreTheirText)
     c.setUInt("u", 4294967295u);
     c.setULong("ul", 4294967295ul);
     c.setString("t", " x ");
-    EXPECT_EQ((Entries{{"b", "yes"}, {"f", "no"}, {"i", "-2147483648"}, {"l", "-7"},
-                       {"s", "-5"}, {"t", " x "}, {"u", "4294967295"}, {"ul", "4294967295"},
+    EXPECT_EQ((Entries{{"b", "yes"},
+                       {"f", "no"},
+                       {"i", "-2147483648"},
+                       {"l", "-7"},
+                       {"s", "-5"},
+                       {"t", " x "},
+                       {"u", "4294967295"},
+                       {"ul", "4294967295"},
                        {"us", "65535"}}),
               entriesOf(c));
     EXPECT_TRUE(c.getBool("b"));
@@ -93,9 +107,10 @@ TEST(nvCollection, SettersStoreTheirText)
 
 TEST(nvCollection, GettersFallBackToTheDefaultOrThrow)
 {
-    const kq::nvCollection c("k=x;s=40000;big=4294967296;odd=maybe;"
-                             "one=1;On=On;T=TRUE;zero=0;off=off;No=No",
-                             ";", "=");
+    const kq::nvCollection c(
+        "k=x;s=40000;big=4294967296;odd=maybe;"
+        "one=1;On=On;T=TRUE;zero=0;off=off;No=No",
+        ";", "=");
     for (const char* name : {"one", "On", "T"})
         EXPECT_TRUE(c.getBool(name)) << name;
     for (const char* name : {"zero", "off", "No"})

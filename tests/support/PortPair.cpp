@@ -4,14 +4,17 @@
 
 namespace kqtest {
 
-std::vector<unsigned char> PortPair::deviceRead(std::size_t count, std::chrono::milliseconds timeout) {
+std::vector<unsigned char> PortPair::deviceRead(std::size_t count,
+                                                std::chrono::milliseconds timeout)
+{
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + timeout;
     std::vector<unsigned char> bytes(count);
     std::size_t got = 0;
     while (got < count) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        const std::size_t n = left.count() > 0 ? deviceReadSome(bytes.data() + got, count - got, left) : 0;
+        const std::size_t n =
+            left.count() > 0 ? deviceReadSome(bytes.data() + got, count - got, left) : 0;
         if (n == 0)
             break;
         got += n;
@@ -20,7 +23,8 @@ std::vector<unsigned char> PortPair::deviceRead(std::size_t count, std::chrono::
     return bytes;
 }
 
-std::vector<std::string> testPorts() {
+std::vector<std::string> testPorts()
+{
     const char* ports = std::getenv("KQ_TEST_PORTS");
     const std::string list = ports ? ports : "";
     const std::size_t comma = list.find(',');

@@ -45,7 +45,8 @@ public:
 
 private:
     // Some of the bytes the device receives within the time-out; 0 when none arrive.
-    std::size_t deviceReadSome(unsigned char* buffer, std::size_t size, std::chrono::milliseconds timeout);
+    std::size_t deviceReadSome(unsigned char* buffer, std::size_t size,
+                               std::chrono::milliseconds timeout);
 
     std::unique_ptr<PortPairImpl> impl;
 };

@@ -21,7 +21,8 @@ public:
     std::string slaveName;
 };
 
-PortPair::PortPair() : impl(new PortPairImpl) {
+PortPair::PortPair() : impl(new PortPairImpl)
+{
     char name[128];
     if (::openpty(&impl->master, &impl->slave, name, nullptr, nullptr) != 0) {
         throw std::runtime_error("openpty failed");
@@ -31,14 +32,19 @@ PortPair::PortPair() : impl(new PortPairImpl) {
     impl->slaveName = std::string(name).substr(std::string("/dev/").size());
 }
 
-PortPair::~PortPair() {
+PortPair::~PortPair()
+{
     closeDevice();
     ::close(impl->slave);
 }
 
-std::string PortPair::portName() const { return impl->slaveName; }
+std::string PortPair::portName() const
+{
+    return impl->slaveName;
+}
 
-void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
+void PortPair::deviceWrite(const std::vector<unsigned char>& bytes)
+{
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(impl->master, bytes.data() + done, bytes.size() - done);
@@ -51,7 +57,8 @@ void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
 }
 
 std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
-                                     std::chrono::milliseconds timeout) {
+                                     std::chrono::milliseconds timeout)
+{
     pollfd entry{impl->master, POLLIN, 0};
     if (::poll(&entry, 1, static_cast<int>(timeout.count())) <= 0)
         return 0;
@@ -59,7 +66,8 @@ std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-void PortPair::closeDevice() {
+void PortPair::closeDevice()
+{
     if (impl->master >= 0) {
         ::close(impl->master);
         impl->master = -1;
@@ -67,8 +75,14 @@ void PortPair::closeDevice() {
 }
 
 // The master side reads the slave's terminal settings.
-PortSettings PortPair::settings() const { return detail::readPortSettings(impl->slave); }
+PortSettings PortPair::settings() const
+{
+    return detail::readPortSettings(impl->slave);
+}
 
-std::string missingPortName() { return "ttyKQ-no-such-port"; }
+std::string missingPortName()
+{
+    return "ttyKQ-no-such-port";
+}
 
 }  // namespace kqtest

@@ -10,7 +10,8 @@ namespace kqtest {
 
 namespace {
 
-HANDLE openPort(const std::string& name) {
+HANDLE openPort(const std::string& name)
+{
     return ::CreateFileA(("\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -24,7 +25,8 @@ public:
     HANDLE device = INVALID_HANDLE_VALUE;
 };
 
-PortPair::PortPair() : impl(new PortPairImpl) {
+PortPair::PortPair() : impl(new PortPairImpl)
+{
     const std::vector<std::string> ports = testPorts();
     if (ports.size() != 2) {
         throw std::runtime_error("KQ_TEST_PORTS must name two COM ports, e.g. COM11,COM12");
@@ -38,11 +40,18 @@ PortPair::PortPair() : impl(new PortPairImpl) {
     ::PurgeComm(impl->device, PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
-PortPair::~PortPair() { closeDevice(); }
+PortPair::~PortPair()
+{
+    closeDevice();
+}
 
-std::string PortPair::portName() const { return impl->port; }
+std::string PortPair::portName() const
+{
+    return impl->port;
+}
 
-void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
+void PortPair::deviceWrite(const std::vector<unsigned char>& bytes)
+{
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(impl->device, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                             nullptr));
@@ -50,7 +59,8 @@ void PortPair::deviceWrite(const std::vector<unsigned char>& bytes) {
 }
 
 std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
-                                     std::chrono::milliseconds timeout) {
+                                     std::chrono::milliseconds timeout)
+{
     COMMTIMEOUTS t{};
     t.ReadTotalTimeoutConstant = static_cast<DWORD>(timeout.count());
     ::SetCommTimeouts(impl->device, &t);
@@ -58,14 +68,16 @@ std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
     return ::ReadFile(impl->device, buffer, static_cast<DWORD>(size), &n, nullptr) ? n : 0;
 }
 
-void PortPair::closeDevice() {
+void PortPair::closeDevice()
+{
     if (impl->device != INVALID_HANDLE_VALUE) {
         ::CloseHandle(impl->device);
         impl->device = INVALID_HANDLE_VALUE;
     }
 }
 
-PortSettings PortPair::settings() const {
+PortSettings PortPair::settings() const
+{
     const HANDLE port = openPort(impl->port);
     if (port == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("can't open " + impl->port + " to read its settings");
@@ -80,6 +92,9 @@ PortSettings PortPair::settings() const {
     return {dcb.BaudRate, dcb.StopBits != ONESTOPBIT, dcb.fOutX && dcb.fInX, dcb.fOutxCtsFlow != 0};
 }
 
-std::string missingPortName() { return "COM98"; }
+std::string missingPortName()
+{
+    return "COM98";
+}
 
 }  // namespace kqtest

@@ -9,7 +9,8 @@
 namespace kqtest {
 namespace detail {
 
-PortSettings readPortSettings(int fd) {
+PortSettings readPortSettings(int fd)
+{
     struct termios2 t;
     if (::ioctl(fd, TCGETS2, &t) != 0) {
         throw std::runtime_error("TCGETS2 failed");

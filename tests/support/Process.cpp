@@ -14,10 +14,13 @@ namespace kqtest {
 class OutputCapture {
 public:
     OutputCapture(ProcessImpl& process, Pipe pipe)
-        : reader([this, &process, pipe] { drain(process, pipe); }) {}
+        : reader([this, &process, pipe] { drain(process, pipe); })
+    {
+    }
     ~OutputCapture() { reader.join(); }
 
-    bool nextLine(std::string& line, std::chrono::milliseconds timeout) {
+    bool nextLine(std::string& line, std::chrono::milliseconds timeout)
+    {
         std::unique_lock<std::mutex> lock(mutex);
         std::size_t end = std::string::npos;
         const bool found = changed.wait_for(lock, timeout, [&] {
@@ -33,18 +36,21 @@ public:
         return true;
     }
 
-    bool waitClosed(std::chrono::milliseconds timeout) {
+    bool waitClosed(std::chrono::milliseconds timeout)
+    {
         std::unique_lock<std::mutex> lock(mutex);
         return changed.wait_for(lock, timeout, [&] { return closed; });
     }
 
-    std::string all() const {
+    std::string all() const
+    {
         std::lock_guard<std::mutex> lock(mutex);
         return text;
     }
 
 private:
-    void drain(ProcessImpl& process, Pipe pipe) {
+    void drain(ProcessImpl& process, Pipe pipe)
+    {
         char buffer[4096];
         for (;;) {
             const std::size_t n = process.read(pipe, buffer, sizeof buffer);
@@ -71,9 +77,12 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
                  const std::vector<std::string>& env)
     : impl(new ProcessImpl(program, args, env)),
       stdoutCapture(new OutputCapture(*impl, Pipe::Out)),
-      stderrCapture(new OutputCapture(*impl, Pipe::Err)) {}
+      stderrCapture(new OutputCapture(*impl, Pipe::Err))
+{
+}
 
-Process::~Process() {
+Process::~Process()
+{
     if (!exited) {
         impl->kill();
         impl->waitExit(std::chrono::milliseconds(10000), status);
@@ -83,11 +92,13 @@ Process::~Process() {
     stderrCapture.reset();
 }
 
-bool Process::readLine(std::string& line, std::chrono::milliseconds timeout) {
+bool Process::readLine(std::string& line, std::chrono::milliseconds timeout)
+{
     return stdoutCapture->nextLine(line, timeout);
 }
 
-int Process::wait(std::chrono::milliseconds timeout) {
+int Process::wait(std::chrono::milliseconds timeout)
+{
     if (exited)
         return status;
     if (!impl->waitExit(timeout, status)) {
@@ -106,15 +117,28 @@ int Process::wait(std::chrono::milliseconds timeout) {
     return status;
 }
 
-std::string Process::out() const { return stdoutCapture->all(); }
+std::string Process::out() const
+{
+    return stdoutCapture->all();
+}
 
-std::string Process::err() const { return stderrCapture->all(); }
+std::string Process::err() const
+{
+    return stderrCapture->all();
+}
 
-long Process::pid() const { return impl->pid(); }
+long Process::pid() const
+{
+    return impl->pid();
+}
 
-std::chrono::milliseconds Process::cpuTime() const { return impl->cpuTime(); }
+std::chrono::milliseconds Process::cpuTime() const
+{
+    return impl->cpuTime();
+}
 
-std::string programPath(const std::string& name) {
+std::string programPath(const std::string& name)
+{
     return executableFolder() + name + programSuffix();
 }
 

@@ -1,17 +1,17 @@
 #include "support/ProcessImpl.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -24,7 +24,8 @@ struct PipePair {
     int writeEnd = -1;
 };
 
-PipePair makePipe() {
+PipePair makePipe()
+{
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         throw std::runtime_error(std::string("pipe2: ") + std::strerror(errno));
@@ -32,7 +33,8 @@ PipePair makePipe() {
 }
 
 // Extra entries replace inherited ones of the same name.
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
+{
     std::vector<std::string> merged;
     for (char** e = environ; *e; ++e) {
         const std::string entry(*e);
@@ -47,7 +49,8 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
     return merged;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& strings) {
+std::vector<char*> pointers(std::vector<std::string>& strings)
+{
     std::vector<char*> result;
     for (auto& s : strings)
         result.push_back(&s[0]);
@@ -55,7 +58,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     return result;
 }
 
-std::chrono::milliseconds milliseconds(const timeval& t) {
+std::chrono::milliseconds milliseconds(const timeval& t)
+{
     return std::chrono::milliseconds(static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000);
 }
 
@@ -71,7 +75,8 @@ struct ProcessImpl::Handles {
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
-    : handles(new Handles) {
+    : handles(new Handles)
+{
     PipePair out = makePipe();
     PipePair err = makePipe();
     posix_spawn_file_actions_t actions;
@@ -86,8 +91,8 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     std::vector<char*> argv = pointers(argStrings);
     std::vector<char*> envp = pointers(envStrings);
 
-    const int rc = posix_spawn(&handles->pid, program.c_str(), &actions, nullptr, argv.data(),
-                               envp.data());
+    const int rc =
+        posix_spawn(&handles->pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out.writeEnd);
     ::close(err.writeEnd);
@@ -100,12 +105,14 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     handles->err = err.readEnd;
 }
 
-ProcessImpl::~ProcessImpl() {
+ProcessImpl::~ProcessImpl()
+{
     ::close(handles->out);
     ::close(handles->err);
 }
 
-std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size) {
+std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
+{
     const int fd = pipe == Pipe::Out ? handles->out : handles->err;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size);
@@ -116,7 +123,8 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size) {
     }
 }
 
-bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status) {
+bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
+{
     // wait4 has no time-out: poll it, pausing briefly between checks.
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -135,16 +143,24 @@ bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status) {
     }
 }
 
-void ProcessImpl::kill() {
+void ProcessImpl::kill()
+{
     if (!handles->reaped)
         ::kill(handles->pid, SIGKILL);
 }
 
-long ProcessImpl::pid() const { return static_cast<long>(handles->pid); }
+long ProcessImpl::pid() const
+{
+    return static_cast<long>(handles->pid);
+}
 
-std::chrono::milliseconds ProcessImpl::cpuTime() const { return handles->cpu; }
+std::chrono::milliseconds ProcessImpl::cpuTime() const
+{
+    return handles->cpu;
+}
 
-std::string executableFolder() {
+std::string executableFolder()
+{
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0)
@@ -153,6 +169,9 @@ std::string executableFolder() {
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
-const char* programSuffix() { return ""; }
+const char* programSuffix()
+{
+    return "";
+}
 
 }  // namespace kqtest

@@ -10,7 +10,8 @@ namespace kqtest {
 namespace {
 
 // One argument quoted so that the C runtime of the child splits it back unchanged.
-std::string quoteArgument(const std::string& arg) {
+std::string quoteArgument(const std::string& arg)
+{
     if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
         return arg;
     std::string quoted = "\"";
@@ -30,7 +31,8 @@ std::string quoteArgument(const std::string& arg) {
     return quoted + "\"";
 }
 
-std::string commandLine(const std::string& program, const std::vector<std::string>& args) {
+std::string commandLine(const std::string& program, const std::vector<std::string>& args)
+{
     std::string line = quoteArgument(program);
     for (const auto& a : args)
         line += " " + quoteArgument(a);
@@ -39,7 +41,8 @@ std::string commandLine(const std::string& program, const std::vector<std::strin
 
 // This process's environment with the extra entries replacing those of the same name,
 // as the double-zero-terminated block CreateProcessA takes.
-std::string environmentBlock(const std::vector<std::string>& extra) {
+std::string environmentBlock(const std::vector<std::string>& extra)
+{
     std::string block;
     char* strings = GetEnvironmentStringsA();
     for (const char* e = strings; *e; e += strlen(e) + 1) {
@@ -63,7 +66,8 @@ struct PipePair {
 };
 
 // The write end is inherited by the child; the read end stays ours alone.
-PipePair makePipe() {
+PipePair makePipe()
+{
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     PipePair p;
     if (!CreatePipe(&p.readEnd, &p.writeEnd, &sa, 0))
@@ -82,7 +86,8 @@ struct ProcessImpl::Handles {
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
-    : handles(new Handles) {
+    : handles(new Handles)
+{
     PipePair out = makePipe();
     PipePair err = makePipe();
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -115,13 +120,15 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     handles->err = err.readEnd;
 }
 
-ProcessImpl::~ProcessImpl() {
+ProcessImpl::~ProcessImpl()
+{
     CloseHandle(handles->info.hProcess);
     CloseHandle(handles->out);
     CloseHandle(handles->err);
 }
 
-std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size) {
+std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
+{
     DWORD n = 0;
     const HANDLE h = pipe == Pipe::Out ? handles->out : handles->err;
     if (!ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr))
@@ -129,7 +136,8 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size) {
     return n;
 }
 
-bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status) {
+bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
+{
     if (WaitForSingleObject(handles->info.hProcess, static_cast<DWORD>(timeout.count())) !=
         WAIT_OBJECT_0)
         return false;
@@ -139,11 +147,18 @@ bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status) {
     return true;
 }
 
-void ProcessImpl::kill() { TerminateProcess(handles->info.hProcess, 1); }
+void ProcessImpl::kill()
+{
+    TerminateProcess(handles->info.hProcess, 1);
+}
 
-long ProcessImpl::pid() const { return static_cast<long>(handles->info.dwProcessId); }
+long ProcessImpl::pid() const
+{
+    return static_cast<long>(handles->info.dwProcessId);
+}
 
-std::chrono::milliseconds ProcessImpl::cpuTime() const {
+std::chrono::milliseconds ProcessImpl::cpuTime() const
+{
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(handles->info.hProcess, &created, &exited, &kernel, &user))
         return std::chrono::milliseconds(0);
@@ -154,13 +169,17 @@ std::chrono::milliseconds ProcessImpl::cpuTime() const {
     return std::chrono::milliseconds((ticks(kernel) + ticks(user)) / 10000);
 }
 
-std::string executableFolder() {
+std::string executableFolder()
+{
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
     const std::string exe(path, n);
     return exe.substr(0, exe.find_last_of("\\/") + 1);
 }
 
-const char* programSuffix() { return ".exe"; }
+const char* programSuffix()
+{
+    return ".exe";
+}
 
 }  // namespace kqtest

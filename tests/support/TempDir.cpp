@@ -6,7 +6,8 @@
 
 namespace kqtest {
 
-TempDir::TempDir() {
+TempDir::TempDir()
+{
     std::random_device seed;
     std::mt19937_64 random(seed());
     const auto base = std::filesystem::temp_directory_path();
@@ -21,12 +22,14 @@ TempDir::TempDir() {
     throw std::runtime_error("no unique temporary folder under " + base.string());
 }
 
-TempDir::~TempDir() {
+TempDir::~TempDir()
+{
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
 }
 
-std::string TempDir::writeFile(const std::string& name, const std::string& content) const {
+std::string TempDir::writeFile(const std::string& name, const std::string& content) const
+{
     const auto file = root / name;
     std::ofstream stream(file, std::ios::binary);
     stream << content;

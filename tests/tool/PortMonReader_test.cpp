@@ -1,22 +1,23 @@
 #include "PortMonReader.h"
 
-#include "support/Thrown.h"
 #include "support/TempDir.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #ifdef _WIN32
-#include <windows.h>
+#  include <windows.h>
 #else
-#include <fstream>
+#  include <fstream>
 #endif
 
 namespace {
 
 // "send 0A 1B" and the like; "end" for no action.
-std::string describe(const PortMonAction* action) {
+std::string describe(const PortMonAction* action)
+{
     if (!action)
         return "end";
     const char* const kinds[] = {"none", "purge", "send", "recv"};
@@ -29,7 +30,8 @@ std::string describe(const PortMonAction* action) {
     return text;
 }
 
-TEST(PortMonReader, ReadsOneLine) {
+TEST(PortMonReader, ReadsOneLine)
+{
     const struct {
         const char* line;
         const char* action;
@@ -60,15 +62,17 @@ TEST(PortMonReader, ReadsOneLine) {
     }
 }
 
-TEST(PortMonReader, SkipsOtherLinesAndReadsLineEndsAlike) {
+TEST(PortMonReader, SkipsOtherLinesAndReadsLineEndsAlike)
+{
     kqtest::TempDir dir;
     PortMonReader reader(dir.writeFile(
-        "dump.log", "PortMon log\r\n"
-                    "1\t0.1\tt.exe\tIOCTL_SERIAL_SET_BAUD_RATE\tSerial0\tSUCCESS\tRate: 115200\r\n"
-                    "2\t0.2\tt.exe\tIRP_MJ_WRITE\tSerial0\tSUCCESS\tLength 1: 01\n"
-                    "\n"
-                    "3\t0.3\tt.exe\tIOCTL_SERIAL_PURGE\tSerial0\tSUCCESS\tPurge: RXCLEAR\r\n"
-                    "4\t0.4\tt.exe\tIRP_MJ_READ\tSerial0\tSUCCESS\tLength 2: 90 00"));
+        "dump.log",
+        "PortMon log\r\n"
+        "1\t0.1\tt.exe\tIOCTL_SERIAL_SET_BAUD_RATE\tSerial0\tSUCCESS\tRate: 115200\r\n"
+        "2\t0.2\tt.exe\tIRP_MJ_WRITE\tSerial0\tSUCCESS\tLength 1: 01\n"
+        "\n"
+        "3\t0.3\tt.exe\tIOCTL_SERIAL_PURGE\tSerial0\tSUCCESS\tPurge: RXCLEAR\r\n"
+        "4\t0.4\tt.exe\tIRP_MJ_READ\tSerial0\tSUCCESS\tLength 2: 90 00"));
     const PortMonAction* first = reader.next();
     EXPECT_EQ("send 01", describe(first));
     EXPECT_EQ("purge", describe(reader.next()));
@@ -78,10 +82,11 @@ TEST(PortMonReader, SkipsOtherLinesAndReadsLineEndsAlike) {
     EXPECT_EQ("end", describe(reader.next()));
 }
 
-TEST(PortMonReader, BadPayloadThrowsAndIsConsumed) {
+TEST(PortMonReader, BadPayloadThrowsAndIsConsumed)
+{
     kqtest::TempDir dir;
-    PortMonReader reader(dir.writeFile(
-        "dump.log", "IRP_MJ_WRITE\tLength 2: 01:02\nIRP_MJ_READ\tLength 1: 03\n"));
+    PortMonReader reader(
+        dir.writeFile("dump.log", "IRP_MJ_WRITE\tLength 2: 01:02\nIRP_MJ_READ\tLength 1: 03\n"));
     EXPECT_EQ("runtime_error: invalid hex char ':'", support::thrownBy([&] { reader.next(); }));
     EXPECT_EQ("recv 03", describe(reader.next()));
 }
@@ -90,8 +95,9 @@ TEST(PortMonReader, BadPayloadThrowsAndIsConsumed) {
 #ifdef _WIN32
 struct OpenWriter {
     explicit OpenWriter(const std::string& path)
-        : handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        : handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
         EXPECT_NE(handle, INVALID_HANDLE_VALUE);
     }
     ~OpenWriter() { CloseHandle(handle); }
@@ -99,12 +105,16 @@ struct OpenWriter {
 };
 #else
 struct OpenWriter {
-    explicit OpenWriter(const std::string& path) : stream(path, std::ios::app) { EXPECT_TRUE(stream.is_open()); }
+    explicit OpenWriter(const std::string& path) : stream(path, std::ios::app)
+    {
+        EXPECT_TRUE(stream.is_open());
+    }
     std::ofstream stream;
 };
 #endif
 
-TEST(PortMonReader, ReadsWhileAnotherProgramHoldsTheFileForWriting) {
+TEST(PortMonReader, ReadsWhileAnotherProgramHoldsTheFileForWriting)
+{
     kqtest::TempDir dir;
     const std::string path = dir.writeFile("live.log", "IRP_MJ_READ\tLength 1: 42\r\n");
     OpenWriter writer(path);
@@ -113,7 +123,8 @@ TEST(PortMonReader, ReadsWhileAnotherProgramHoldsTheFileForWriting) {
 }
 
 // A folder would otherwise replay as an empty dump on Linux and report success.
-TEST(PortMonReader, MissingFileOrFolderNamesItAsGiven) {
+TEST(PortMonReader, MissingFileOrFolderNamesItAsGiven)
+{
     kqtest::TempDir dir;
     for (const std::string& name : {(dir.path() / "absent.log").string(), dir.path().string()}) {
         EXPECT_EQ("runtime_error: can't open '" + name + "'",

@@ -5,8 +5,10 @@ namespace {
 using QuorvexDevice = tooltest::ToolRun;
 using tooltest::runLimit;
 
-TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording) {
-    ASSERT_NO_FATAL_FAILURE(run("IRP_MJ_WRITE\tLength 2: 01 03\r\n", "IRP_MJ_WRITE\tLength 2: 01 02\r\n"));
+TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording)
+{
+    ASSERT_NO_FATAL_FAILURE(
+        run("IRP_MJ_WRITE\tLength 2: 01 03\r\n", "IRP_MJ_WRITE\tLength 2: 01 02\r\n"));
     EXPECT_EQ(loaderStatus, 0);
     EXPECT_EQ(deviceStatus, 1);
     const std::string out = tooltest::text(device->out());
@@ -15,7 +17,8 @@ TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording) {
               "summary: 0 of 1 expected blocks matched\n");
 }
 
-TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing) {
+TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing)
+{
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"-i=dump.log"}, {"-s=COM2", "--pty", "-i=dump.log"}}) {
         auto device = tooltest::startTool("QuorvexDevice", args);
@@ -24,12 +27,14 @@ TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing) {
     }
 }
 
-TEST(QuorvexDeviceCommandLine, NamesATimeoutThatIsNoWholeNumberOfMilliseconds) {
+TEST(QuorvexDeviceCommandLine, NamesATimeoutThatIsNoWholeNumberOfMilliseconds)
+{
     for (const std::string bad : {"abc", "0", "-5"}) {
         auto device = tooltest::startTool("QuorvexDevice", {"-s=COM2", "-i=dump.log", "-t=" + bad});
         EXPECT_EQ(device->wait(runLimit), 1);
-        EXPECT_EQ(tooltest::text(device->out()),
-                  "ERROR: invalid timeout '" + bad + "': give a whole number of milliseconds above 0\n");
+        EXPECT_EQ(
+            tooltest::text(device->out()),
+            "ERROR: invalid timeout '" + bad + "': give a whole number of milliseconds above 0\n");
     }
 }
 

@@ -10,22 +10,25 @@ namespace {
 using tooltest::runLimit;
 
 // A PortMon dump of these requests and their last fields, numbered from 1.
-std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests) {
+std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests)
+{
     std::string text;
     int index = 0;
     for (const auto& r : requests)
-        text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first + "\tSerial0\tSUCCESS\t" +
-                r.second + "\r\n";
+        text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first +
+                "\tSerial0\tSUCCESS\t" + r.second + "\r\n";
     return text;
 }
 
 using QuorvexLoader = tooltest::ToolRun;
 
-TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
-    const std::string dump = "PortMon capture\r\n" + portMon({{"IRP_MJ_CREATE", "Options: Open"},
-                                                              {"IOCTL_SERIAL_PURGE", "Purge: TXCLEAR RXCLEAR"},
-                                                              {"IRP_MJ_WRITE", "Length 3: 0A 1B 2C"},
-                                                              {"IRP_MJ_READ", "Length 2: 90 00"}});
+TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice)
+{
+    const std::string dump =
+        "PortMon capture\r\n" + portMon({{"IRP_MJ_CREATE", "Options: Open"},
+                                         {"IOCTL_SERIAL_PURGE", "Purge: TXCLEAR RXCLEAR"},
+                                         {"IRP_MJ_WRITE", "Length 3: 0A 1B 2C"},
+                                         {"IRP_MJ_READ", "Length 2: 90 00"}});
     // A repeated option takes its last value.
     ASSERT_NO_FATAL_FAILURE(run(dump, dump, {"--serial=nosuchport"}));
     EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
@@ -43,14 +46,20 @@ TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice) {
 
 // The device answers 6 bytes for 4 expected, then 3 for 4 (left waiting), then
 // one more byte during a recorded empty read, which then reads all 4 waiting.
-TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
-    ASSERT_NO_FATAL_FAILURE(run(
-        portMon({{"IRP_MJ_WRITE", "Length 1: AA"}, {"IRP_MJ_READ", "Length 4: 01 02 03 04"},
-                 {"IRP_MJ_WRITE", "Length 1: BB"}, {"IRP_MJ_READ", "Length 4: 11 12 13 14"},
-                 {"IRP_MJ_WRITE", "Length 1: CC"}, {"IRP_MJ_READ", "Length 0:"}}),
-        portMon({{"IRP_MJ_WRITE", "Length 1: AA"}, {"IRP_MJ_READ", "Length 6: 01 02 03 04 05 06"},
-                 {"IRP_MJ_WRITE", "Length 1: BB"}, {"IRP_MJ_READ", "Length 3: 11 12 13"},
-                 {"IRP_MJ_WRITE", "Length 1: CC"}, {"IRP_MJ_READ", "Length 1: 14"}})));
+TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting)
+{
+    ASSERT_NO_FATAL_FAILURE(run(portMon({{"IRP_MJ_WRITE", "Length 1: AA"},
+                                         {"IRP_MJ_READ", "Length 4: 01 02 03 04"},
+                                         {"IRP_MJ_WRITE", "Length 1: BB"},
+                                         {"IRP_MJ_READ", "Length 4: 11 12 13 14"},
+                                         {"IRP_MJ_WRITE", "Length 1: CC"},
+                                         {"IRP_MJ_READ", "Length 0:"}}),
+                                portMon({{"IRP_MJ_WRITE", "Length 1: AA"},
+                                         {"IRP_MJ_READ", "Length 6: 01 02 03 04 05 06"},
+                                         {"IRP_MJ_WRITE", "Length 1: BB"},
+                                         {"IRP_MJ_READ", "Length 3: 11 12 13"},
+                                         {"IRP_MJ_WRITE", "Length 1: CC"},
+                                         {"IRP_MJ_READ", "Length 1: 14"}})));
     EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
     EXPECT_EQ(0, deviceStatus) << device->out();
     EXPECT_EQ(tooltest::text(loader->out()),
@@ -68,7 +77,8 @@ TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting) {
     EXPECT_LT(loader->cpuTime().count(), 1000);
 }
 
-TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore) {
+TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore)
+{
     ASSERT_NO_FATAL_FAILURE(run(portMon({{"IRP_MJ_WRITE", "Length 2: 01 02"},
                                          {"IRP_MJ_WRITE", "Length 2: 0G 00"},
                                          {"IRP_MJ_READ", "Length 1: 00"}}),
@@ -79,12 +89,14 @@ TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore) {
     EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device->out();
 }
 
-std::string substitute(std::string text, const std::string& from, const std::string& to) {
+std::string substitute(std::string text, const std::string& from, const std::string& to)
+{
     const std::size_t at = text.find(from);
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-TEST(QuorvexLoaderCommandLine, ReportsAndFails) {
+TEST(QuorvexLoaderCommandLine, ReportsAndFails)
+{
     const struct {
         const char* name;
         std::vector<std::string> args;  // "DUMP" stands for an existing dump, "MISSING" for none
@@ -92,13 +104,18 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails) {
         const char* err;
     } cases[] = {
         {"no arguments", {}, "ERROR: serial name not set\nusage:\nnot implemented", ""},
-        {"options are case-sensitive", {"-S=COM3", "-i=DUMP"},
-         "ERROR: serial name not set\nusage:\nnot implemented", ""},
+        {"options are case-sensitive",
+         {"-S=COM3", "-i=DUMP"},
+         "ERROR: serial name not set\nusage:\nnot implemented",
+         ""},
         {"no input", {"--serial=COM3"}, "ERROR: input not set\nusage:\nnot implemented", ""},
         {"missing dump", {"-s=COM3", "--input=MISSING"}, "ERROR: can't open 'MISSING'\n", ""},
-        {"space instead of '='", {"--serial", "COM3", "--input=DUMP"},
-         "ERROR: can't open ''\\. error = [0-9]+\n", "openDevice\\( '' \\) failed: [0-9]+\n"},
-        {"no such device", {"-s=nosuchdevice7", "-i=DUMP"},
+        {"space instead of '='",
+         {"--serial", "COM3", "--input=DUMP"},
+         "ERROR: can't open ''\\. error = [0-9]+\n",
+         "openDevice\\( '' \\) failed: [0-9]+\n"},
+        {"no such device",
+         {"-s=nosuchdevice7", "-i=DUMP"},
          "ERROR: can't open 'nosuchdevice7'\\. error = [0-9]+\n",
          "openDevice\\( 'nosuchdevice7' \\) failed: [0-9]+\n"},
     };

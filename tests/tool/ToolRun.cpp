@@ -4,11 +4,14 @@
 
 namespace tooltest {
 
-std::unique_ptr<kqtest::Process> startTool(const std::string& name, const std::vector<std::string>& args) {
+std::unique_ptr<kqtest::Process> startTool(const std::string& name,
+                                           const std::vector<std::string>& args)
+{
     return std::make_unique<kqtest::Process>(kqtest::programPath(name), args);
 }
 
-std::string text(const std::string& output) {
+std::string text(const std::string& output)
+{
     std::string result;
     for (std::size_t i = 0; i < output.size(); ++i) {
         if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n'))
@@ -17,14 +20,17 @@ std::string text(const std::string& output) {
     return result;
 }
 
-void ToolRun::SetUp() {
+void ToolRun::SetUp()
+{
 #ifdef _WIN32
     if (kqtest::testPorts().size() != 2)
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
 #endif
 }
 
-void ToolRun::run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args) {
+void ToolRun::run(const std::string& hostDump, const std::string& deviceDump,
+                  std::vector<std::string> args)
+{
     const std::string deviceFile = dir.writeFile("device.log", deviceDump);
 #ifdef _WIN32
     device = startTool("QuorvexDevice", {"-s=" + kqtest::testPorts()[1], "-i=" + deviceFile});
@@ -33,8 +39,10 @@ void ToolRun::run(const std::string& hostDump, const std::string& deviceDump, st
 #endif
     const std::string prefix = "port: ";
     std::string line;
-    ASSERT_TRUE(device->readLine(line, std::chrono::milliseconds(30000)) && line.rfind(prefix, 0) == 0)
-        << "QuorvexDevice did not report its port; first line '" << line << "', stderr: " << device->err();
+    ASSERT_TRUE(device->readLine(line, std::chrono::milliseconds(30000)) &&
+                line.rfind(prefix, 0) == 0)
+        << "QuorvexDevice did not report its port; first line '" << line
+        << "', stderr: " << device->err();
 #ifdef _WIN32
     loaderPort = kqtest::testPorts()[0];
 #else
@@ -44,7 +52,8 @@ void ToolRun::run(const std::string& hostDump, const std::string& deviceDump, st
     const auto start = std::chrono::steady_clock::now();
     loader = startTool("QuorvexLoader", args);
     loaderStatus = loader->wait(runLimit);
-    elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
     deviceStatus = device->wait(runLimit);
 }
 

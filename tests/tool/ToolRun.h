@@ -14,7 +14,8 @@ namespace tooltest {
 
 const std::chrono::milliseconds runLimit(60000);
 
-std::unique_ptr<kqtest::Process> startTool(const std::string& name, const std::vector<std::string>& args);
+std::unique_ptr<kqtest::Process> startTool(const std::string& name,
+                                           const std::vector<std::string>& args);
 
 // Program output with Windows text-mode line ends (CR LF) turned back into LF.
 std::string text(const std::string& output);
@@ -28,8 +29,12 @@ protected:
     void SetUp() override;
     // Runs both to their end; extra loader options go first. A fatal failure when
     // the device reports no port.
-    void run(const std::string& hostDump, const std::string& deviceDump, std::vector<std::string> args = {});
-    bool deviceSaid(const std::string& line) const { return text(device->out()).find(line) != std::string::npos; }
+    void run(const std::string& hostDump, const std::string& deviceDump,
+             std::vector<std::string> args = {});
+    bool deviceSaid(const std::string& line) const
+    {
+        return text(device->out()).find(line) != std::string::npos;
+    }
 
     kqtest::TempDir dir;
     std::unique_ptr<kqtest::Process> device, loader;

@@ -19,7 +19,8 @@ struct Fields {
     FlowControl flow = FlowUnchanged;
 };
 
-SerialConfig make(const Fields& f) {
+SerialConfig make(const Fields& f)
+{
     SerialConfig c;
     c.setDeviceName(f.device);
     c.setBaudRate(f.baud);
@@ -31,15 +32,17 @@ SerialConfig make(const Fields& f) {
 }
 
 // The line fields as raw numbers: invalid values show as they are, unlike in toString.
-std::string fieldsOf(const SerialConfig& c) {
-    return c.deviceName() + "|" + std::to_string(c.baudRate()) + "|" + std::to_string(c.dataSize()) +
-           "|" + std::to_string(c.parity()) + "|" + std::to_string(c.stopBits()) + "|" +
-           std::to_string(c.flowControl());
+std::string fieldsOf(const SerialConfig& c)
+{
+    return c.deviceName() + "|" + std::to_string(c.baudRate()) + "|" +
+           std::to_string(c.dataSize()) + "|" + std::to_string(c.parity()) + "|" +
+           std::to_string(c.stopBits()) + "|" + std::to_string(c.flowControl());
 }
 
 }  // namespace
 
-TEST(SerialConfigText, PrintsOnlyWhatIsSetInNameOrder) {
+TEST(SerialConfigText, PrintsOnlyWhatIsSetInNameOrder)
+{
     const struct {
         Fields fields;
         const char* text;
@@ -48,8 +51,10 @@ TEST(SerialConfigText, PrintsOnlyWhatIsSetInNameOrder) {
          "baud=115200;data=8;device=COM3;flow=off;parity=none;stop=1"},
         {{}, ""},
         {{"COM7"}, "device=COM7"},
-        {{"", 0, DataBits5, ParityEven, StopBitsOneAndHalf, FlowSoftware}, "data=5;flow=software;parity=even;stop=1.5"},
-        {{"", 0, DataBits6, ParityOdd, StopBitsTwo, FlowHardware}, "data=6;flow=hardware;parity=odd;stop=2"},
+        {{"", 0, DataBits5, ParityEven, StopBitsOneAndHalf, FlowSoftware},
+         "data=5;flow=software;parity=even;stop=1.5"},
+        {{"", 0, DataBits6, ParityOdd, StopBitsTwo, FlowHardware},
+         "data=6;flow=hardware;parity=odd;stop=2"},
         {{"", 4294967295u, DataBits7}, "baud=4294967295;data=7"},
         {{"", 0, DataSize(5), Parity(4), StopBits(-1), FlowControl(9)}, ""},
     };
@@ -58,17 +63,22 @@ TEST(SerialConfigText, PrintsOnlyWhatIsSetInNameOrder) {
     }
 }
 
-TEST(SerialConfigText, ParsesEveryWordAndIgnoresWhatItDoesNotKnow) {
+TEST(SerialConfigText, ParsesEveryWordAndIgnoresWhatItDoesNotKnow)
+{
     const struct {
         const char* text;
         Fields fields;
     } cases[] = {
         {"baud=115200;data=8;device=COM3;flow=off;parity=none;stop=1",
          {"COM3", 115200, DataBits8, ParityNone, StopBitsOne, FlowOff}},
-        {"data=5;parity=even;stop=1.5;flow=software", {"", 0, DataBits5, ParityEven, StopBitsOneAndHalf, FlowSoftware}},
-        {"data=6;parity=odd;stop=2;flow=hardware", {"", 0, DataBits6, ParityOdd, StopBitsTwo, FlowHardware}},
-        {"data=7;parity=NONE;flow=HardWare", {"", 0, DataBits7, ParityNone, StopBitsUnchanged, FlowHardware}},
-        {"parity=Even;flow=Off", {"", 0, DataBitsUnchanged, ParityEven, StopBitsUnchanged, FlowOff}},
+        {"data=5;parity=even;stop=1.5;flow=software",
+         {"", 0, DataBits5, ParityEven, StopBitsOneAndHalf, FlowSoftware}},
+        {"data=6;parity=odd;stop=2;flow=hardware",
+         {"", 0, DataBits6, ParityOdd, StopBitsTwo, FlowHardware}},
+        {"data=7;parity=NONE;flow=HardWare",
+         {"", 0, DataBits7, ParityNone, StopBitsUnchanged, FlowHardware}},
+        {"parity=Even;flow=Off",
+         {"", 0, DataBitsUnchanged, ParityEven, StopBitsUnchanged, FlowOff}},
         {"device=COM7", {"COM7"}},
         {"parity=odd;parity=even", {"", 0, DataBitsUnchanged, ParityEven}},
         {"stop=1.50;data=9;parity=mark;flow=xon", {}},
@@ -87,21 +97,26 @@ TEST(SerialConfigText, ParsesEveryWordAndIgnoresWhatItDoesNotKnow) {
     }
 }
 
-TEST(SerialConfigText, RejectsNumbersThatAreNotWholeDecimals) {
+TEST(SerialConfigText, RejectsNumbersThatAreNotWholeDecimals)
+{
     for (const char* text : {"baud=abc", "baud=12x", "baud=9600 ", "data=8 ", "data=0x8"}) {
         EXPECT_EQ("logic_error: NumebrParser - bad format",
-                  support::thrownBy([&] { SerialConfig::fromString(text); })) << text;
+                  support::thrownBy([&] { SerialConfig::fromString(text); }))
+            << text;
     }
     for (const char* text : {"baud=2147483648", "data=-2147483649"}) {
         EXPECT_EQ("range_error: NumberParser - out of range",
-                  support::thrownBy([&] { SerialConfig::fromString(text); })) << text;
+                  support::thrownBy([&] { SerialConfig::fromString(text); }))
+            << text;
     }
 }
 
-TEST(SerialConfigText, RoundTripsAndLeavesTimeoutsAndQueuesOut) {
+TEST(SerialConfigText, RoundTripsAndLeavesTimeoutsAndQueuesOut)
+{
     const Fields cases[] = {
         {"COM3", 115200, DataBits8, ParityNone, StopBitsOne, FlowOff},
-        {"serial/by-id/usb-0:1", 2147483647u, DataBits5, ParityOdd, StopBitsOneAndHalf, FlowHardware},
+        {"serial/by-id/usb-0:1", 2147483647u, DataBits5, ParityOdd, StopBitsOneAndHalf,
+         FlowHardware},
         {"pts/3", 300, DataBits6, ParityEven, StopBitsTwo, FlowSoftware},
         {},
     };

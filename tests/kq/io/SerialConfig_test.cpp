@@ -10,19 +10,30 @@ using namespace kq::io;
 namespace {
 
 // Every field but the name, in declaration order, so one comparison covers them all.
-std::vector<long long> numbers(const SerialConfig& c) {
+std::vector<long long> numbers(const SerialConfig& c)
+{
     const SerialTimeouts& t = c.commTimeouts();
-    return {c.baudRate(), c.dataSize(), c.parity(), c.stopBits(), c.flowControl(),
-            t.readIntervalTimeout, t.readTotalTimeoutConstant, t.readTotalTimeoutMultiplier,
-            t.writeTotalTimeoutConstant, t.writeTotalTimeoutMultiplier,
-            c.buffersSize().inputSize, c.buffersSize().outputSize};
+    return {c.baudRate(),
+            c.dataSize(),
+            c.parity(),
+            c.stopBits(),
+            c.flowControl(),
+            t.readIntervalTimeout,
+            t.readTotalTimeoutConstant,
+            t.readTotalTimeoutMultiplier,
+            t.writeTotalTimeoutConstant,
+            t.writeTotalTimeoutMultiplier,
+            c.buffersSize().inputSize,
+            c.buffersSize().outputSize};
 }
 
-const std::vector<long long> sampleNumbers{115200, DataBits8, ParityNone, StopBitsOne, FlowOff,
-                                           65535, 1, 2, 3, 4, 4096, 0};
+const std::vector<long long> sampleNumbers{
+    115200, DataBits8, ParityNone, StopBitsOne, FlowOff, 65535, 1, 2, 3, 4, 4096, 0};
 
-SerialConfig sample() {
-    SerialConfig c = SerialConfig::fromString("device=COM3;baud=115200;data=8;parity=none;stop=1;flow=off");
+SerialConfig sample()
+{
+    SerialConfig c =
+        SerialConfig::fromString("device=COM3;baud=115200;data=8;parity=none;stop=1;flow=off");
     c.setCommTimeouts({65535, 1, 2, 3, 4});
     c.setBuffersSize({4096, 0});
     return c;
@@ -30,13 +41,15 @@ SerialConfig sample() {
 
 }  // namespace
 
-TEST(SerialConfig, EnumerationValuesAreTheExportedOnes) {
+TEST(SerialConfig, EnumerationValuesAreTheExportedOnes)
+{
     EXPECT_EQ((std::vector<int>{4, 1, 2, 3, 2, 3}),
               (std::vector<int>{DataBits8, ParityEven, ParityOdd, ParityNone, StopBitsOneAndHalf,
                                 FlowHardware}));
 }
 
-TEST(SerialConfig, DefaultChangesNothingAndZeroesTimeoutsAndQueues) {
+TEST(SerialConfig, DefaultChangesNothingAndZeroesTimeoutsAndQueues)
+{
     const SerialConfig c;
     EXPECT_EQ("", c.deviceName());
     EXPECT_EQ((std::vector<long long>{0, DataBitsUnchanged, ParityUnchanged, StopBitsUnchanged,
@@ -44,7 +57,8 @@ TEST(SerialConfig, DefaultChangesNothingAndZeroesTimeoutsAndQueues) {
               numbers(c));
 }
 
-TEST(SerialConfig, CopiesAreIndependent) {
+TEST(SerialConfig, CopiesAreIndependent)
+{
     const SerialConfig source = sample();
     SerialConfig copy(source);
     copy.setDeviceName("COM4");
@@ -58,7 +72,8 @@ TEST(SerialConfig, CopiesAreIndependent) {
     EXPECT_EQ(sampleNumbers, numbers(assigned));
 }
 
-TEST(SerialConfig, MoveTakesTheNameAndKeepsTheNumbersOfTheSource) {
+TEST(SerialConfig, MoveTakesTheNameAndKeepsTheNumbersOfTheSource)
+{
     SerialConfig source = sample();
     SerialConfig moved(std::move(source));
     EXPECT_EQ("COM3", moved.deviceName());
@@ -71,7 +86,8 @@ TEST(SerialConfig, MoveTakesTheNameAndKeepsTheNumbersOfTheSource) {
     EXPECT_EQ(sampleNumbers, numbers(moved));
 }
 
-TEST(SerialConfig, SelfAssignmentKeepsEverything) {
+TEST(SerialConfig, SelfAssignmentKeepsEverything)
+{
     SerialConfig c = sample();
     SerialConfig& alias = c;
     c = alias;
@@ -80,7 +96,8 @@ TEST(SerialConfig, SelfAssignmentKeepsEverything) {
     EXPECT_EQ(sampleNumbers, numbers(c));
 }
 
-TEST(SerialConfig, SettersStoreAnyValueUnchecked) {
+TEST(SerialConfig, SettersStoreAnyValueUnchecked)
+{
     SerialConfig c;
     c.setBaudRate(0xFFFFFFFFu);
     c.setDataSize(DataSize(9));

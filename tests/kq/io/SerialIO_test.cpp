@@ -18,9 +18,9 @@ using kqtest::PortPair;
 using std::chrono::milliseconds;
 
 #ifdef _WIN32
-#define SKIP_UNDER_WINE(why) GTEST_SKIP() << why
+#  define SKIP_UNDER_WINE(why) GTEST_SKIP() << why
 #else
-#define SKIP_UNDER_WINE(why) (void)0
+#  define SKIP_UNDER_WINE(why) (void)0
 #endif
 
 namespace {
@@ -35,7 +35,8 @@ using Bytes = std::vector<unsigned char>;
 struct LogCapture : kq::logger::AbstractLogChannel {
     std::vector<std::string> lines;
     std::function<void(const std::string&)> hook;
-    void write(const std::string&, const std::string& message) override {
+    void write(const std::string&, const std::string& message) override
+    {
         lines.push_back(message.substr(0, message.find('\n')));
         if (hook)
             hook(lines.back());
@@ -43,7 +44,8 @@ struct LogCapture : kq::logger::AbstractLogChannel {
 };
 
 // A logger of its own for one test, under a name no other test uses.
-kq::logger::ILogger& loggerFor(const std::shared_ptr<LogCapture>& capture, int level) {
+kq::logger::ILogger& loggerFor(const std::shared_ptr<LogCapture>& capture, int level)
+{
     static std::atomic<int> next{0};
     kq::logger::ILogger& logger = kq::logger::add("io.capture." + std::to_string(next++), capture);
     logger.setLevel(level);
@@ -51,21 +53,24 @@ kq::logger::ILogger& loggerFor(const std::shared_ptr<LogCapture>& capture, int l
 }
 
 SerialConfig configFor(const PortPair& pair, const SerialTimeouts& timeouts = {},
-                       const std::string& text = lineSettings) {
+                       const std::string& text = lineSettings)
+{
     SerialConfig c = SerialConfig::fromString("device=" + pair.portName() + ";" + text);
     c.setCommTimeouts(timeouts);
     c.setBuffersSize({4096, 4096});
     return c;
 }
 
-Bytes recv(SerialIO& port, unsigned int count) {
+Bytes recv(SerialIO& port, unsigned int count)
+{
     Bytes bytes(count);
     bytes.resize(port.recv(bytes.data(), count));
     return bytes;
 }
 
 // The driver takes a moment to pass bytes on; wait for them without guessing how long.
-bool waitForAvailable(const SerialIO& port, unsigned int count) {
+bool waitForAvailable(const SerialIO& port, unsigned int count)
+{
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (port.available() < count && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(1));
@@ -73,7 +78,8 @@ bool waitForAvailable(const SerialIO& port, unsigned int count) {
 }
 
 // Stop bits and flow control as the driver reports them, e.g. "9600 stop=1 xon/xoff".
-std::string settingsOf(const PortPair& pair) {
+std::string settingsOf(const PortPair& pair)
+{
     const kqtest::PortSettings s = pair.settings();
     return std::to_string(s.baudRate) + (s.twoStopBits ? " stop=2" : " stop=1") +
            (s.xonXoff ? " xon/xoff" : "") + (s.rtsCts ? " rts/cts" : "");
@@ -85,17 +91,21 @@ struct Step {
 };
 
 // Opens the port once per step with that step's settings, then reads back what stuck.
-void expectSteps(std::initializer_list<Step> steps) {
+void expectSteps(std::initializer_list<Step> steps)
+{
     PortPair pair;
     for (const Step& step : steps) {
-        { SerialIO port(configFor(pair, {}, step.text)); }
+        {
+            SerialIO port(configFor(pair, {}, step.text));
+        }
         EXPECT_EQ(step.settings, settingsOf(pair)) << step.text;
     }
 }
 
 }  // namespace
 
-TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError) {
+TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError)
+{
     auto log = std::make_shared<LogCapture>();
     SerialConfig c;
     c.setDeviceName(kqtest::missingPortName());
@@ -105,7 +115,8 @@ TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError) {
     EXPECT_EQ(std::vector<std::string>{"openDevice( '" + name + "' ) failed: 2"}, log->lines);
 }
 
-TEST(SerialIO, ConfiguringSomethingThatIsNoSerialPortFails) {
+TEST(SerialIO, ConfiguringSomethingThatIsNoSerialPortFails)
+{
 #if defined(_WIN32)
     const std::string device = "NUL", call = "::GetCommState";
 #else
@@ -118,7 +129,8 @@ TEST(SerialIO, ConfiguringSomethingThatIsNoSerialPortFails) {
         << thrown;
 }
 
-TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne) {
+TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne)
+{
     PortPair pair;
     const Bytes hello{'h', 'i'};
     for (int level : {-1, 0, 1}) {
@@ -137,7 +149,8 @@ TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne) {
 }
 
 // Also with flow control left as the driver has it: XON and XOFF bytes are data.
-TEST(SerialIO, MovesEveryByteValueUnalteredBothWays) {
+TEST(SerialIO, MovesEveryByteValueUnalteredBothWays)
+{
     Bytes bytes(256);
     std::iota(bytes.begin(), bytes.end(), 0);
     const SerialTimeouts bounded{0, 5000, 0, 5000, 0};
@@ -153,7 +166,8 @@ TEST(SerialIO, MovesEveryByteValueUnalteredBothWays) {
     }
 }
 
-TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding) {
+TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding)
+{
     PortPair pair;
     auto log = std::make_shared<LogCapture>();
     // A pause of 100 ms after a byte ends a read; the first read ends after
@@ -170,7 +184,8 @@ TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding) {
     EXPECT_EQ(expected, log->lines);
 }
 
-TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived) {
+TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived)
+{
     PortPair pair;
     {
         SerialIO port(configFor(pair, {MaxDword, 0, 0, 0, 0}));
@@ -183,7 +198,8 @@ TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived) {
     EXPECT_EQ("recv <- [ 3 of 8 ]: ", log->lines.back());
 }
 
-TEST(SerialIO, AvailableCountsWaitingBytesAndTheReplayTimeoutsReadThemAtOnce) {
+TEST(SerialIO, AvailableCountsWaitingBytesAndTheReplayTimeoutsReadThemAtOnce)
+{
     PortPair pair;
     SerialIO port(configFor(pair, {65535, 0, 0, 0, 0}));
     EXPECT_EQ(0u, port.available());
@@ -193,7 +209,8 @@ TEST(SerialIO, AvailableCountsWaitingBytesAndTheReplayTimeoutsReadThemAtOnce) {
     EXPECT_EQ(Bytes({1, 2, 3, 4, 5}), recv(port, port.available()));
 }
 
-TEST(SerialIO, PurgeDiscardsWhatIsWaiting) {
+TEST(SerialIO, PurgeDiscardsWhatIsWaiting)
+{
     PortPair pair;
     SerialIO port(configFor(pair, {MaxDword, 0, 0, 0, 0}));
     pair.deviceWrite({1, 2, 3});
@@ -203,7 +220,8 @@ TEST(SerialIO, PurgeDiscardsWhatIsWaiting) {
     EXPECT_EQ(Bytes(), recv(port, 3));
 }
 
-TEST(SerialIO, HoldsTheDeviceExclusively) {
+TEST(SerialIO, HoldsTheDeviceExclusively)
+{
     SKIP_UNDER_WINE("Wine lets a second CreateFileA with share mode 0 open a COM port");
     PortPair pair;
     {
@@ -215,7 +233,8 @@ TEST(SerialIO, HoldsTheDeviceExclusively) {
 
 // Data bits and parity are checked on the termios record itself (SerialTermios):
 // a pseudo-terminal keeps 8 data bits without parity whatever is asked.
-TEST(SerialIO, ConfigureAppliesWhatIsSetAndLeavesTheRest) {
+TEST(SerialIO, ConfigureAppliesWhatIsSetAndLeavesTheRest)
+{
     expectSteps({{"baud=9600;stop=1;flow=off", "9600 stop=1"},
                  {"baud=19200;stop=2", "19200 stop=2"},
                  {"stop=1.5;flow=software", "19200 stop=2 xon/xoff"},
@@ -223,21 +242,24 @@ TEST(SerialIO, ConfigureAppliesWhatIsSetAndLeavesTheRest) {
                  {"baud=115200;flow=off;stop=1", "115200 stop=1"}});
 }
 
-TEST(SerialIO, HardwareFlowControlIsRtsCts) {
+TEST(SerialIO, HardwareFlowControlIsRtsCts)
+{
     SKIP_UNDER_WINE("Wine refuses RTS_CONTROL_TOGGLE (error 50), so the whole DCB is not applied");
     expectSteps({{"baud=9600;flow=software", "9600 stop=1 xon/xoff"},
                  {"flow=hardware", "9600 stop=1 rts/cts"},
                  {"flow=off", "9600 stop=1"}});
 }
 
-TEST(SerialIO, AnyBaudRateIsApplied) {
+TEST(SerialIO, AnyBaudRateIsApplied)
+{
     SKIP_UNDER_WINE("Wine sets only the standard rates on a pseudo-terminal");
     // Back to a standard rate: both directions follow, not just the output.
-    expectSteps({{"baud=250000;stop=1;flow=off", "250000 stop=1"},
-                 {"baud=115200", "115200 stop=1"}});
+    expectSteps(
+        {{"baud=250000;stop=1;flow=off", "250000 stop=1"}, {"baud=115200", "115200 stop=1"}});
 }
 
-TEST(SerialIO, ConfigureAppliesAChangedCopyToTheOpenPort) {
+TEST(SerialIO, ConfigureAppliesAChangedCopyToTheOpenPort)
+{
     PortPair pair;
     {
         SerialIO port(configFor(pair));
@@ -248,8 +270,10 @@ TEST(SerialIO, ConfigureAppliesAChangedCopyToTheOpenPort) {
     EXPECT_EQ("57600 stop=1", settingsOf(pair));
 }
 
-TEST(SerialIO, AVanishedDeviceEndsTransfersWithoutHanging) {
-    SKIP_UNDER_WINE("under Wine the pair is relayed by socat, so the port never sees the device go");
+TEST(SerialIO, AVanishedDeviceEndsTransfersWithoutHanging)
+{
+    SKIP_UNDER_WINE(
+        "under Wine the pair is relayed by socat, so the port never sees the device go");
     PortPair pair;
     SerialIO port(configFor(pair));
     pair.closeDevice();
@@ -258,4 +282,7 @@ TEST(SerialIO, AVanishedDeviceEndsTransfersWithoutHanging) {
     EXPECT_EQ(0u, port.send(buffer.data(), 4));
 }
 
-TEST(SerialDevices, EnumerationIsEmpty) { EXPECT_TRUE(enumerateSerialDevices().empty()); }
+TEST(SerialDevices, EnumerationIsEmpty)
+{
+    EXPECT_TRUE(enumerateSerialDevices().empty());
+}

@@ -11,7 +11,8 @@ using namespace kq::io;
 
 namespace {
 
-termios everythingSet() {
+termios everythingSet()
+{
     termios t{};
     t.c_iflag = IXON | IXOFF | ICRNL | ISTRIP;
     t.c_oflag = OPOST;
@@ -24,7 +25,8 @@ termios everythingSet() {
 
 }  // namespace
 
-TEST(SerialTermios, NothingSetChangesOnlyTheRawModeFlags) {
+TEST(SerialTermios, NothingSetChangesOnlyTheRawModeFlags)
+{
     termios t = everythingSet();
     detail::makeRaw(t);
     EXPECT_TRUE(detail::applyLineSettings(t, SerialConfig()));
@@ -36,7 +38,8 @@ TEST(SerialTermios, NothingSetChangesOnlyTheRawModeFlags) {
     EXPECT_EQ(speed_t(B2400), cfgetospeed(&t));
 }
 
-TEST(SerialTermios, RawModeDropsTheTerminalDefaultXonButKeepsSoftwareFlowControl) {
+TEST(SerialTermios, RawModeDropsTheTerminalDefaultXonButKeepsSoftwareFlowControl)
+{
     for (tcflag_t xon : {tcflag_t(IXON), tcflag_t(IXON | IXOFF)}) {
         termios t{};
         t.c_iflag = xon | ICRNL;
@@ -45,7 +48,8 @@ TEST(SerialTermios, RawModeDropsTheTerminalDefaultXonButKeepsSoftwareFlowControl
     }
 }
 
-TEST(SerialTermios, EachSettingMapsToItsFlags) {
+TEST(SerialTermios, EachSettingMapsToItsFlags)
+{
     const struct {
         const char* text;
         tcflag_t cflagMask, cflag, iflagMask, iflag;
@@ -72,7 +76,8 @@ TEST(SerialTermios, EachSettingMapsToItsFlags) {
     }
 }
 
-TEST(SerialTermios, StandardRatesUseTheirConstantsAndOthersAreLeftToTermios2) {
+TEST(SerialTermios, StandardRatesUseTheirConstantsAndOthersAreLeftToTermios2)
+{
     termios t = everythingSet();
     EXPECT_TRUE(detail::applyLineSettings(t, SerialConfig::fromString("baud=115200")));
     EXPECT_EQ(speed_t(B115200), cfgetispeed(&t));

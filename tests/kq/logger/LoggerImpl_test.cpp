@@ -48,7 +48,9 @@ TEST_F(Logging, LevelScaleAndTexts)
     } cases[] = {
         {-1, Bytes, sizeof Bytes, {}},
         {0, Bytes, sizeof Bytes, {"i", "id\n" + dump, "ih: 01 AB "}},
-        {1, Bytes, sizeof Bytes,
+        {1,
+         Bytes,
+         sizeof Bytes,
          {"i", "id\n" + dump, "ih: 01 AB ", "d", "dd\n" + dump, "dh 01 AB "}},
         {1, "", 0, {"i", "id\n", "ih: ", "d", "dd\n", "dh "}},
     };

@@ -109,7 +109,11 @@ const char* const DestroyedMarker = "channel destroyed";
 
 // Tells the parent test, through standard output, if it is ever destroyed.
 struct MarkingChannel : logger::NullLogChannel {
-    ~MarkingChannel() override { std::fputs(DestroyedMarker, stdout); std::fflush(stdout); }
+    ~MarkingChannel() override
+    {
+        std::fputs(DestroyedMarker, stdout);
+        std::fflush(stdout);
+    }
 };
 
 TEST(RegistryExitChild, RegistersWithoutShutdown)

@@ -40,7 +40,9 @@ TEST(SimpleFormatter, LineLayout)
 long millisecondOfDay(const std::string& text)
 {
     return ((std::stol(text.substr(0, 2)) * 60 + std::stol(text.substr(3, 2))) * 60 +
-            std::stol(text.substr(6, 2))) * 1000 + std::stol(text.substr(9, 3));
+            std::stol(text.substr(6, 2))) *
+               1000 +
+           std::stol(text.substr(9, 3));
 }
 
 long nowMillisecondOfDay(long offsetSeconds)

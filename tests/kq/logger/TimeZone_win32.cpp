@@ -11,6 +11,9 @@ void ScopedTimeZone::set(const std::string& tz)
 }
 
 // "TZ=" with nothing after it removes the variable.
-void ScopedTimeZone::unset() { set(""); }
+void ScopedTimeZone::unset()
+{
+    set("");
+}
 
 }  // namespace kqtest
