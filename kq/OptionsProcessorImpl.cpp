@@ -4,7 +4,7 @@ namespace kq {
 namespace ProgramOptions {
 
 OptionsProcessorImpl::OptionsProcessorImpl(char prefix, char assignment)
-    : prefix(1, prefix), assignment(1, assignment)
+    : prefix_(1, prefix), assignment_(1, assignment)
 {
 }
 
@@ -12,15 +12,15 @@ void OptionsProcessorImpl::add(const std::string& shortName, const std::string& 
                                const std::string& description, IOptionValue* value)
 {
     // The long form always doubles with a literal '-', whatever the prefix is.
-    std::string shortForm = shortName.empty() ? std::string() : prefix + shortName;
-    std::string longForm = longName.empty() ? std::string() : prefix + "-" + longName;
-    options.push_back(OptionEntry{shortForm, longForm, description, value});
+    std::string shortForm = shortName.empty() ? std::string() : prefix_ + shortName;
+    std::string longForm = longName.empty() ? std::string() : prefix_ + "-" + longName;
+    options_.push_back(OptionEntry{shortForm, longForm, description, value});
 }
 
 bool OptionsProcessorImpl::processArgument(const char* argument)
 {
     const std::string text(argument);
-    const size_t at = text.find(assignment);
+    const size_t at = text.find(assignment_);
     const std::string name = text.substr(0, at);
     const std::string valueText = at == std::string::npos ? std::string() : text.substr(at + 1);
 
@@ -30,7 +30,7 @@ bool OptionsProcessorImpl::processArgument(const char* argument)
 
 OptionEntry* OptionsProcessorImpl::find(const std::string& name)
 {
-    for (OptionEntry& entry : options) {
+    for (OptionEntry& entry : options_) {
         if (entry.shortForm == name || entry.longForm == name)
             return &entry;
     }

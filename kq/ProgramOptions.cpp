@@ -8,13 +8,13 @@ namespace kq {
 namespace ProgramOptions {
 
 OptionsProcessor::OptionsProcessor(char prefix, char assignment)
-    : impl(new OptionsProcessorImpl(prefix, assignment))
+    : impl_(new OptionsProcessorImpl(prefix, assignment))
 {
 }
 
 OptionsProcessor::~OptionsProcessor()
 {
-    delete impl;
+    delete impl_;
 }
 
 void OptionsProcessor::add(const std::string& shortName, const std::string& longName,
@@ -23,7 +23,7 @@ void OptionsProcessor::add(const std::string& shortName, const std::string& long
     if (value == nullptr)
         throw std::invalid_argument("OptionsProcessor::add: null value for option '" + shortName +
                                     "'/'" + longName + "'");
-    impl->add(shortName, longName, description, value);
+    impl_->add(shortName, longName, description, value);
 }
 
 void OptionsProcessor::add(const std::string& name, const std::string& description,
@@ -31,14 +31,14 @@ void OptionsProcessor::add(const std::string& name, const std::string& descripti
 {
     if (value == nullptr)
         throw std::invalid_argument("OptionsProcessor::add: null value for option '" + name + "'");
-    impl->add(name, std::string(), description, value);
+    impl_->add(name, std::string(), description, value);
 }
 
 int OptionsProcessor::process(int argc, char* argv[])
 {
     int count = 0;
     for (int i = 1; i < argc; ++i)
-        count += impl->processArgument(argv[i]) ? 1 : 0;
+        count += impl_->processArgument(argv[i]) ? 1 : 0;
     return count;
 }
 
@@ -46,7 +46,7 @@ int OptionsProcessor::process(const std::vector<std::string>& args)
 {
     int count = 0;
     for (size_t i = 1; i < args.size(); ++i)
-        count += impl->processArgument(args[i].c_str()) ? 1 : 0;
+        count += impl_->processArgument(args[i].c_str()) ? 1 : 0;
     return count;
 }
 

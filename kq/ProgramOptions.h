@@ -70,7 +70,7 @@ public:
     std::string toString() const;
 
 private:
-    OptionsProcessorImpl* impl;
+    OptionsProcessorImpl* impl_;
 };
 
 }  // namespace ProgramOptions

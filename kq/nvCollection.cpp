@@ -36,9 +36,9 @@ nvCollection::nvCollection(const std::string& text, const std::string& itemSepar
 
 nvCollection::nvCollection(const nvCollection& other) = default;
 
-nvCollection::nvCollection(nvCollection&& other) noexcept : m_entries(std::move(other.m_entries))
+nvCollection::nvCollection(nvCollection&& other) noexcept : entries_(std::move(other.entries_))
 {
-    other.m_entries.clear();
+    other.entries_.clear();
 }
 
 nvCollection& nvCollection::operator=(const nvCollection& other) = default;
@@ -46,8 +46,8 @@ nvCollection& nvCollection::operator=(const nvCollection& other) = default;
 nvCollection& nvCollection::operator=(nvCollection&& other) noexcept
 {
     if (this != &other) {
-        m_entries = std::move(other.m_entries);
-        other.m_entries.clear();
+        entries_ = std::move(other.entries_);
+        other.entries_.clear();
     }
     return *this;
 }
@@ -92,7 +92,7 @@ std::string nvCollection::toString(const std::string& itemSeparator,
 {
     std::string text;
     bool first = true;
-    for (const Entries::value_type& entry : m_entries) {
+    for (const Entries::value_type& entry : entries_) {
         if (!first)
             text += itemSeparator;
         first = false;
@@ -105,35 +105,35 @@ std::string nvCollection::toString(const std::string& itemSeparator,
 
 bool nvCollection::has(const std::string& name) const
 {
-    return m_entries.count(name) != 0;
+    return entries_.count(name) != 0;
 }
 
 unsigned int nvCollection::size() const
 {
-    return static_cast<unsigned int>(m_entries.size());
+    return static_cast<unsigned int>(entries_.size());
 }
 
 nvCollection::const_iterator nvCollection::begin() const
 {
-    return m_entries.begin();
+    return entries_.begin();
 }
 
 nvCollection::const_iterator nvCollection::end() const
 {
-    return m_entries.end();
+    return entries_.end();
 }
 
 std::string nvCollection::getRaw(const std::string& name) const
 {
-    const Entries::const_iterator it = m_entries.find(name);
-    if (it == m_entries.end())
+    const Entries::const_iterator it = entries_.find(name);
+    if (it == entries_.end())
         throw std::runtime_error(kq::format("key '%s' not found in nvCollection", name.c_str()));
     return it->second;
 }
 
 void nvCollection::setRaw(const std::string& name, const std::string& value)
 {
-    m_entries[name] = value;
+    entries_[name] = value;
 }
 
 bool nvCollection::getBool(const std::string& name) const
@@ -143,7 +143,7 @@ bool nvCollection::getBool(const std::string& name) const
 
 bool nvCollection::getBool(const std::string& name, bool defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseBool);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseBool);
 }
 
 void nvCollection::setBool(const std::string& name, bool value)
@@ -158,7 +158,7 @@ int nvCollection::getInt(const std::string& name) const
 
 int nvCollection::getInt(const std::string& name, int defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseInt32);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseInt32);
 }
 
 void nvCollection::setInt(const std::string& name, int value)
@@ -173,7 +173,7 @@ long nvCollection::getLong(const std::string& name) const
 
 long nvCollection::getLong(const std::string& name, long defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseLong);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseLong);
 }
 
 void nvCollection::setLong(const std::string& name, long value)
@@ -188,7 +188,7 @@ short nvCollection::getShort(const std::string& name) const
 
 short nvCollection::getShort(const std::string& name, short defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseInt16);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseInt16);
 }
 
 void nvCollection::setShort(const std::string& name, short value)
@@ -203,7 +203,7 @@ unsigned int nvCollection::getUInt(const std::string& name) const
 
 unsigned int nvCollection::getUInt(const std::string& name, unsigned int defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseUInt32);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseUInt32);
 }
 
 void nvCollection::setUInt(const std::string& name, unsigned int value)
@@ -218,7 +218,7 @@ unsigned long nvCollection::getULong(const std::string& name) const
 
 unsigned long nvCollection::getULong(const std::string& name, unsigned long defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseULong);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseULong);
 }
 
 void nvCollection::setULong(const std::string& name, unsigned long value)
@@ -233,7 +233,7 @@ unsigned short nvCollection::getUShort(const std::string& name) const
 
 unsigned short nvCollection::getUShort(const std::string& name, unsigned short defaultValue) const
 {
-    return convertedOr(m_entries, name, defaultValue, NumberParser::tryParseUInt16);
+    return convertedOr(entries_, name, defaultValue, NumberParser::tryParseUInt16);
 }
 
 void nvCollection::setUShort(const std::string& name, unsigned short value)
@@ -248,8 +248,8 @@ std::string nvCollection::getString(const std::string& name) const
 
 std::string nvCollection::getString(const std::string& name, const std::string& defaultValue) const
 {
-    const Entries::const_iterator it = m_entries.find(name);
-    return it == m_entries.end() ? defaultValue : it->second;
+    const Entries::const_iterator it = entries_.find(name);
+    return it == entries_.end() ? defaultValue : it->second;
 }
 
 void nvCollection::setString(const std::string& name, const std::string& value)

@@ -79,7 +79,7 @@ private:
     void extractNV(const std::string& text, const std::string& nameValueSeparator,
                    unsigned int begin, unsigned int end);
 
-    std::map<std::string, std::string> m_entries;
+    std::map<std::string, std::string> entries_;
 };
 
 }  // namespace kq

@@ -27,9 +27,9 @@ public:
 private:
     OptionEntry* find(const std::string& name);
 
-    std::string prefix;
-    std::string assignment;
-    std::vector<OptionEntry> options;
+    std::string prefix_;
+    std::string assignment_;
+    std::vector<OptionEntry> options_;
 };
 
 }  // namespace ProgramOptions

@@ -51,7 +51,7 @@ unsigned int transfer(kq::logger::ILogger& logger, Direction direction, Byte* by
 }  // namespace
 
 SerialIOImpl::SerialIOImpl(const SerialConfig& config, kq::logger::ILogger& logger)
-    : config(config), logger(logger)
+    : config_(config), logger_(logger)
 {
     openDevice();
     try {
@@ -69,32 +69,32 @@ SerialIOImpl::~SerialIOImpl()
 
 void SerialIOImpl::openDevice()
 {
-    const std::string& name = config.deviceName();
+    const std::string& name = config_.deviceName();
     const unsigned long error = openHandle();
     if (error != 0) {
-        logger.info(
+        logger_.info(
             kq::format("openDevice( '%s' ) failed: %ld", name.c_str(), static_cast<long>(error)));
         throw std::runtime_error(kq::format("can't open '%s'. error = %lu", name.c_str(), error));
     }
-    logger.info(kq::format("openDevice( '%s' ) OK", name.c_str()));
+    logger_.info(kq::format("openDevice( '%s' ) OK", name.c_str()));
 }
 
 unsigned int SerialIOImpl::send(const unsigned char* data, unsigned int size)
 {
-    return transfer(logger, Direction::Send, data, size,
+    return transfer(logger_, Direction::Send, data, size,
                     [this](const unsigned char* p, unsigned int n) { return writeStep(p, n); });
 }
 
 unsigned int SerialIOImpl::recv(unsigned char* buffer, unsigned int size)
 {
-    return transfer(logger, Direction::Recv, buffer, size,
+    return transfer(logger_, Direction::Recv, buffer, size,
                     [this](unsigned char* p, unsigned int n) { return readStep(p, n); });
 }
 
 SerialIO::SerialIO(const SerialConfig& config) : SerialIO(config, kq::logger::null()) {}
 
 SerialIO::SerialIO(const SerialConfig& config, kq::logger::ILogger& logger)
-    : impl(new SerialIOImpl(config, logger))
+    : impl_(new SerialIOImpl(config, logger))
 {
 }
 
@@ -102,32 +102,32 @@ SerialIO::~SerialIO() = default;
 
 SerialConfig& SerialIO::config()
 {
-    return impl->config;
+    return impl_->config_;
 }
 
 void SerialIO::configure() const
 {
-    impl->configure();
+    impl_->configure();
 }
 
 unsigned int SerialIO::send(const unsigned char* data, unsigned int size) const
 {
-    return impl->send(data, size);
+    return impl_->send(data, size);
 }
 
 unsigned int SerialIO::recv(unsigned char* buffer, unsigned int size) const
 {
-    return impl->recv(buffer, size);
+    return impl_->recv(buffer, size);
 }
 
 unsigned int SerialIO::available() const
 {
-    return impl->available();
+    return impl_->available();
 }
 
 void SerialIO::purge() const
 {
-    impl->purge();
+    impl_->purge();
 }
 
 std::vector<SerialDeviceData> enumerateSerialDevices()

@@ -58,7 +58,7 @@ public:
     void purge() const;
 
 private:
-    std::unique_ptr<SerialIOImpl> impl;
+    std::unique_ptr<SerialIOImpl> impl_;
 };
 
 }  // namespace io

@@ -26,8 +26,8 @@ public:
     unsigned int available();
     void purge();
 
-    SerialConfig config;
-    kq::logger::ILogger& logger;
+    SerialConfig config_;
+    kq::logger::ILogger& logger_;
 
 private:
     void openDevice();
@@ -40,11 +40,11 @@ private:
     unsigned int readStep(unsigned char* buffer, unsigned int size);
 
 #if defined(_WIN32)
-    void* device;  // HANDLE
+    void* device_;  // HANDLE
 #else
-    int device;
+    int device_;
     // The time-outs applied by the last configure(): the driver has no place for them.
-    SerialTimeouts timeouts;
+    SerialTimeouts timeouts_;
 #endif
 };
 

@@ -130,56 +130,57 @@ ReadRules readRules(const SerialTimeouts& t, unsigned int size)
 // wait goes through poll() with the time-outs' deadlines.
 unsigned long SerialIOImpl::openHandle()
 {
-    const std::string path = "/dev/" + config.deviceName();
-    device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (device < 0) {
+    const std::string path = "/dev/" + config_.deviceName();
+    device_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (device_ < 0) {
         return static_cast<unsigned long>(errno);
     }
-    if (::flock(device, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(device_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(device);
-        device = -1;
+        ::close(device_);
+        device_ = -1;
         return static_cast<unsigned long>(error);
     }
-    ::ioctl(device, TIOCEXCL);
+    ::ioctl(device_, TIOCEXCL);
     return 0;
 }
 
 void SerialIOImpl::closeHandle()
 {
-    ::ioctl(device, TIOCNXCL);
-    ::close(device);
+    ::ioctl(device_, TIOCNXCL);
+    ::close(device_);
 }
 
 void SerialIOImpl::configure()
 {
     termios settings;
-    if (::tcgetattr(device, &settings) != 0) {
+    if (::tcgetattr(device_, &settings) != 0) {
         throw std::runtime_error(kq::format("::tcgetattr( '%s' ) failed. error = %ld",
-                                            config.deviceName().c_str(), static_cast<long>(errno)));
+                                            config_.deviceName().c_str(),
+                                            static_cast<long>(errno)));
     }
     detail::makeRaw(settings);
-    const bool speedApplied = detail::applyLineSettings(settings, config);
-    ::tcsetattr(device, TCSANOW, &settings);
+    const bool speedApplied = detail::applyLineSettings(settings, config_);
+    ::tcsetattr(device_, TCSANOW, &settings);
     if (!speedApplied) {
-        detail::setCustomBaudRate(device, config.baudRate());
+        detail::setCustomBaudRate(device_, config_.baudRate());
     }
-    timeouts = config.commTimeouts();
+    timeouts_ = config_.commTimeouts();
 }
 
 unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size)
 {
-    const Deadline deadline = totalDeadline(timeouts.writeTotalTimeoutConstant,
-                                            timeouts.writeTotalTimeoutMultiplier, size);
+    const Deadline deadline = totalDeadline(timeouts_.writeTotalTimeoutConstant,
+                                            timeouts_.writeTotalTimeoutMultiplier, size);
     unsigned int written = 0;
     while (written < size) {
-        const ssize_t n = ::write(device, data + written, size - written);
+        const ssize_t n = ::write(device_, data + written, size - written);
         if (n > 0) {
             written += static_cast<unsigned int>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno == EAGAIN) {
-            if (waitFor(device, POLLOUT, deadline) != Wait::Ready) {
+            if (waitFor(device_, POLLOUT, deadline) != Wait::Ready) {
                 break;
             }
         } else {
@@ -187,18 +188,18 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
         }
     }
     if (written > 0) {
-        awaitSent(device, deadline);
+        awaitSent(device_, deadline);
     }
     return written;
 }
 
 unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
 {
-    const ReadRules rules = readRules(timeouts, size);
+    const ReadRules rules = readRules(timeouts_, size);
     Deadline intervalEnd;
     unsigned int got = 0;
     while (got < size) {
-        const ssize_t n = ::read(device, buffer + got, size - got);
+        const ssize_t n = ::read(device_, buffer + got, size - got);
         if (n > 0) {
             got += static_cast<unsigned int>(n);
             if (rules.firstByteEnds) {
@@ -210,7 +211,7 @@ unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno == EAGAIN && !rules.returnAtOnce) {
-            if (waitFor(device, POLLIN, earliest(rules.total, intervalEnd)) != Wait::Ready) {
+            if (waitFor(device_, POLLIN, earliest(rules.total, intervalEnd)) != Wait::Ready) {
                 break;
             }
         } else {
@@ -223,7 +224,7 @@ unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
 unsigned int SerialIOImpl::available()
 {
     int waiting = 0;
-    if (::ioctl(device, FIONREAD, &waiting) != 0 || waiting < 0) {
+    if (::ioctl(device_, FIONREAD, &waiting) != 0 || waiting < 0) {
         return 0;
     }
     return static_cast<unsigned int>(waiting);
@@ -231,7 +232,7 @@ unsigned int SerialIOImpl::available()
 
 void SerialIOImpl::purge()
 {
-    ::tcflush(device, TCIOFLUSH);
+    ::tcflush(device_, TCIOFLUSH);
 }
 
 }  // namespace io

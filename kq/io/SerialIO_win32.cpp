@@ -92,15 +92,15 @@ COMMTIMEOUTS toCommTimeouts(const SerialTimeouts& t)
 
 unsigned long SerialIOImpl::openHandle()
 {
-    const std::string path = kq::format("\\\\.\\%s", config.deviceName().c_str());
-    device = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    return device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+    const std::string path = kq::format("\\\\.\\%s", config_.deviceName().c_str());
+    device_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    return device_ == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
 }
 
 void SerialIOImpl::closeHandle()
 {
-    ::CloseHandle(device);
+    ::CloseHandle(device_);
 }
 
 void SerialIOImpl::configure()
@@ -108,41 +108,41 @@ void SerialIOImpl::configure()
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(device, &dcb)) {
+    if (!::GetCommState(device_, &dcb)) {
         throw std::runtime_error(kq::format("::GetCommState( '%s' ) failed. error = %ld",
-                                            config.deviceName().c_str(),
+                                            config_.deviceName().c_str(),
                                             static_cast<long>(::GetLastError())));
     }
-    applyLineSettings(dcb, config);
-    ::SetCommState(device, &dcb);
+    applyLineSettings(dcb, config_);
+    ::SetCommState(device_, &dcb);
 
-    COMMTIMEOUTS timeouts = toCommTimeouts(config.commTimeouts());
-    ::SetCommTimeouts(device, &timeouts);
-    ::SetupComm(device, config.buffersSize().inputSize, config.buffersSize().outputSize);
+    COMMTIMEOUTS timeouts = toCommTimeouts(config_.commTimeouts());
+    ::SetCommTimeouts(device_, &timeouts);
+    ::SetupComm(device_, config_.buffersSize().inputSize, config_.buffersSize().outputSize);
 }
 
 unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int size)
 {
     DWORD written = 0;
-    return ::WriteFile(device, data, size, &written, nullptr) ? written : 0;
+    return ::WriteFile(device_, data, size, &written, nullptr) ? written : 0;
 }
 
 unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
 {
     DWORD got = 0;
-    return ::ReadFile(device, buffer, size, &got, nullptr) ? got : 0;
+    return ::ReadFile(device_, buffer, size, &got, nullptr) ? got : 0;
 }
 
 unsigned int SerialIOImpl::available()
 {
     COMSTAT status;
     std::memset(&status, 0, sizeof status);
-    return ::ClearCommError(device, nullptr, &status) ? status.cbInQue : 0;
+    return ::ClearCommError(device_, nullptr, &status) ? status.cbInQue : 0;
 }
 
 void SerialIOImpl::purge()
 {
-    ::PurgeComm(device, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    ::PurgeComm(device_, PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
 }  // namespace io

@@ -28,7 +28,7 @@ public:
     void setProperty(const std::string& key, const std::string& value) override;
 
 private:
-    FileLogChannelImpl* impl;
+    FileLogChannelImpl* impl_;
 };
 
 }  // namespace logger

@@ -23,10 +23,10 @@ private:
     static void appendToFile(const std::string& path, const std::string& header,
                              const std::string& text);
 
-    std::string directory;
-    std::string name;
-    std::string rollingHeader;
-    std::mutex fileLock;
+    std::string directory_;
+    std::string name_;
+    std::string rollingHeader_;
+    std::mutex fileLock_;
 };
 
 }  // namespace logger

@@ -43,7 +43,7 @@ bool isEmpty(int fd)
 
 std::string FileLogChannelImpl::path(const std::string& fileName) const
 {
-    return directory + "/" + fileName;
+    return directory_ + "/" + fileName;
 }
 
 // There is no share mode here. The exclusive advisory lock makes the header decision and

@@ -19,7 +19,7 @@ void writeBytes(HANDLE file, const std::string& bytes)
 
 std::string FileLogChannelImpl::path(const std::string& fileName) const
 {
-    return kq::format("%s\\%s", directory.c_str(), fileName.c_str());
+    return kq::format("%s\\%s", directory_.c_str(), fileName.c_str());
 }
 
 // Read sharing only: while one writer has the file open, another writer's open fails and

@@ -15,16 +15,16 @@ AbstractLogChannel& AbstractLogChannel::operator=(const AbstractLogChannel& othe
 
 // A moved-from channel is left without a formatter and so writes nothing.
 AbstractLogChannel::AbstractLogChannel(AbstractLogChannel&& other) noexcept
-    : formatter(std::move(other.formatter))
+    : formatter_(std::move(other.formatter_))
 {
-    other.formatter.reset();
+    other.formatter_.reset();
 }
 
 AbstractLogChannel& AbstractLogChannel::operator=(AbstractLogChannel&& other) noexcept
 {
     if (this != &other) {
-        formatter = std::move(other.formatter);
-        other.formatter.reset();
+        formatter_ = std::move(other.formatter_);
+        other.formatter_.reset();
     }
     return *this;
 }
@@ -33,7 +33,7 @@ AbstractLogChannel::~AbstractLogChannel() = default;
 
 void AbstractLogChannel::setFormatter(std::shared_ptr<IMessageFormatter> newFormatter)
 {
-    formatter = std::move(newFormatter);
+    formatter_ = std::move(newFormatter);
 }
 
 void AbstractLogChannel::setProperty(const std::string&, const std::string&) {}

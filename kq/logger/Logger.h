@@ -38,7 +38,7 @@ public:
     void setProperty(const std::string& key, const std::string& value) override;
 
 protected:
-    std::shared_ptr<IMessageFormatter> formatter;
+    std::shared_ptr<IMessageFormatter> formatter_;
 };
 
 // Writes nothing at all.

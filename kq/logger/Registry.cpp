@@ -21,18 +21,18 @@ class Registry {
 public:
     ILogger& add(const std::string& name, std::shared_ptr<ILogChannel> channel)
     {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<std::mutex> guard(lock_);
         auto logger = std::make_unique<LoggerImpl>(name, std::move(channel));
         LoggerImpl& result = *logger;
         // The name was taken: the registry keeps the earlier logger and holds this one aside.
-        if (!loggers.try_emplace(name, std::move(logger)).second)
-            unregistered.push_back(std::move(logger));
+        if (!loggers_.try_emplace(name, std::move(logger)).second)
+            unregistered_.push_back(std::move(logger));
         return result;
     }
 
     ILogger& get(const std::string& name)
     {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<std::mutex> guard(lock_);
         return findOrCreate(name);
     }
 
@@ -41,20 +41,20 @@ public:
     // released: a channel's destructor may log or look up a logger itself.
     void shutdown()
     {
-        decltype(loggers) retired;
-        decltype(unregistered) retiredUnregistered;
+        decltype(loggers_) retired;
+        decltype(unregistered_) retiredUnregistered;
         {
-            std::lock_guard<std::mutex> guard(lock);
-            retired.swap(loggers);
-            retiredUnregistered.swap(unregistered);
+            std::lock_guard<std::mutex> guard(lock_);
+            retired.swap(loggers_);
+            retiredUnregistered.swap(unregistered_);
         }
     }
 
 private:
     LoggerImpl& findOrCreate(const std::string& name)
     {
-        auto found = loggers.find(name);
-        if (found != loggers.end())
+        auto found = loggers_.find(name);
+        if (found != loggers_.end())
             return *found->second;
         if (name == RootName || name == NullName)
             return enter(name, std::make_shared<NullLogChannel>());
@@ -73,8 +73,8 @@ private:
             if (separator == std::string::npos)
                 return findOrCreate(RootName);
             name.erase(separator);
-            auto found = loggers.find(name);
-            if (found != loggers.end())
+            auto found = loggers_.find(name);
+            if (found != loggers_.end())
                 return *found->second;
         }
     }
@@ -83,13 +83,13 @@ private:
     {
         auto logger = std::make_unique<LoggerImpl>(name, std::move(channel));
         LoggerImpl& result = *logger;
-        loggers.emplace(name, std::move(logger));
+        loggers_.emplace(name, std::move(logger));
         return result;
     }
 
-    std::mutex lock;
-    std::map<std::string, std::unique_ptr<LoggerImpl>> loggers;
-    std::vector<std::unique_ptr<LoggerImpl>> unregistered;
+    std::mutex lock_;
+    std::map<std::string, std::unique_ptr<LoggerImpl>> loggers_;
+    std::vector<std::unique_ptr<LoggerImpl>> unregistered_;
 };
 
 // Never destroyed: at library unload the loggers and their channels stay as they are, so a

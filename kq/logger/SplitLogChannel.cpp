@@ -35,15 +35,15 @@ void SplitLogChannel::add(std::shared_ptr<ILogChannel> channel)
 {
     if (!channel)
         return;
-    std::lock_guard<std::mutex> guard(lock);
-    channels.push_back(std::move(channel));
+    std::lock_guard<std::mutex> guard(lock_);
+    channels_.push_back(std::move(channel));
 }
 
 void SplitLogChannel::write(const std::string& loggerName, const std::string& message)
 {
     const WritingMark mark(this);
-    std::lock_guard<std::mutex> guard(lock);
-    for (const std::shared_ptr<ILogChannel>& entry : channels) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const std::shared_ptr<ILogChannel>& entry : channels_) {
         const std::shared_ptr<ILogChannel> child = entry;
         child->write(loggerName, message);
     }

@@ -29,8 +29,8 @@ public:
     void write(const std::string& loggerName, const std::string& message) override;
 
 private:
-    std::vector<std::shared_ptr<ILogChannel>> channels;
-    std::mutex lock;
+    std::vector<std::shared_ptr<ILogChannel>> channels_;
+    std::mutex lock_;
 };
 
 }  // namespace logger

@@ -17,7 +17,7 @@ struct PortSettings {
     bool rtsCts;
 };
 
-class PortPairImpl;
+struct PortPairImpl;
 
 // A serial port for SerialIO to open, connected to a device side that the test plays.
 // Linux: a pseudo-terminal; the port is its slave "pts/N", the device its master.
@@ -48,7 +48,7 @@ private:
     std::size_t deviceReadSome(unsigned char* buffer, std::size_t size,
                                std::chrono::milliseconds timeout);
 
-    std::unique_ptr<PortPairImpl> impl;
+    std::unique_ptr<PortPairImpl> impl_;
 };
 
 // A port name that names no device.

@@ -37,11 +37,11 @@ public:
     std::chrono::milliseconds cpuTime() const;
 
 private:
-    std::unique_ptr<ProcessImpl> impl;
-    std::unique_ptr<OutputCapture> stdoutCapture;
-    std::unique_ptr<OutputCapture> stderrCapture;
-    bool exited = false;
-    int status = -1;
+    std::unique_ptr<ProcessImpl> impl_;
+    std::unique_ptr<OutputCapture> stdoutCapture_;
+    std::unique_ptr<OutputCapture> stderrCapture_;
+    bool exited_ = false;
+    int status_ = -1;
 };
 
 // The program of that name in the folder of the running test executable.

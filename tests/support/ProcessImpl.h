@@ -31,7 +31,7 @@ public:
 
 private:
     struct Handles;
-    std::unique_ptr<Handles> handles;
+    std::unique_ptr<Handles> handles_;
 };
 
 // The folder of the running executable, with a trailing separator.

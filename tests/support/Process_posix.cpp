@@ -75,7 +75,7 @@ struct ProcessImpl::Handles {
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
-    : handles(new Handles)
+    : handles_(new Handles)
 {
     PipePair out = makePipe();
     PipePair err = makePipe();
@@ -92,7 +92,7 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     std::vector<char*> envp = pointers(envStrings);
 
     const int rc =
-        posix_spawn(&handles->pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn(&handles_->pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out.writeEnd);
     ::close(err.writeEnd);
@@ -101,19 +101,19 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
         ::close(err.readEnd);
         throw std::runtime_error("posix_spawn( " + program + " ): " + std::strerror(rc));
     }
-    handles->out = out.readEnd;
-    handles->err = err.readEnd;
+    handles_->out = out.readEnd;
+    handles_->err = err.readEnd;
 }
 
 ProcessImpl::~ProcessImpl()
 {
-    ::close(handles->out);
-    ::close(handles->err);
+    ::close(handles_->out);
+    ::close(handles_->err);
 }
 
 std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
 {
-    const int fd = pipe == Pipe::Out ? handles->out : handles->err;
+    const int fd = pipe == Pipe::Out ? handles_->out : handles_->err;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size);
         if (n >= 0)
@@ -130,10 +130,10 @@ bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
     for (;;) {
         int raw = 0;
         rusage usage{};
-        const pid_t done = ::wait4(handles->pid, &raw, WNOHANG, &usage);
-        if (done == handles->pid) {
-            handles->reaped = true;
-            handles->cpu = milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
+        const pid_t done = ::wait4(handles_->pid, &raw, WNOHANG, &usage);
+        if (done == handles_->pid) {
+            handles_->reaped = true;
+            handles_->cpu = milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
             status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
             return true;
         }
@@ -145,18 +145,18 @@ bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
 
 void ProcessImpl::kill()
 {
-    if (!handles->reaped)
-        ::kill(handles->pid, SIGKILL);
+    if (!handles_->reaped)
+        ::kill(handles_->pid, SIGKILL);
 }
 
 long ProcessImpl::pid() const
 {
-    return static_cast<long>(handles->pid);
+    return static_cast<long>(handles_->pid);
 }
 
 std::chrono::milliseconds ProcessImpl::cpuTime() const
 {
-    return handles->cpu;
+    return handles_->cpu;
 }
 
 std::string executableFolder()

@@ -86,7 +86,7 @@ struct ProcessImpl::Handles {
 
 ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env)
-    : handles(new Handles)
+    : handles_(new Handles)
 {
     PipePair out = makePipe();
     PipePair err = makePipe();
@@ -104,7 +104,7 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     std::string line = commandLine(program, args);
     std::string block = environmentBlock(env);
     const BOOL ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, &block[0],
-                                   nullptr, &startup, &handles->info);
+                                   nullptr, &startup, &handles_->info);
     const DWORD error = GetLastError();
     CloseHandle(out.writeEnd);
     CloseHandle(err.writeEnd);
@@ -115,22 +115,22 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
         throw std::runtime_error("CreateProcessA( " + program + " ) failed, error " +
                                  std::to_string(error));
     }
-    CloseHandle(handles->info.hThread);
-    handles->out = out.readEnd;
-    handles->err = err.readEnd;
+    CloseHandle(handles_->info.hThread);
+    handles_->out = out.readEnd;
+    handles_->err = err.readEnd;
 }
 
 ProcessImpl::~ProcessImpl()
 {
-    CloseHandle(handles->info.hProcess);
-    CloseHandle(handles->out);
-    CloseHandle(handles->err);
+    CloseHandle(handles_->info.hProcess);
+    CloseHandle(handles_->out);
+    CloseHandle(handles_->err);
 }
 
 std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
 {
     DWORD n = 0;
-    const HANDLE h = pipe == Pipe::Out ? handles->out : handles->err;
+    const HANDLE h = pipe == Pipe::Out ? handles_->out : handles_->err;
     if (!ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr))
         return 0;  // ERROR_BROKEN_PIPE: the child and every copy of the write end are gone
     return n;
@@ -138,29 +138,29 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
 
 bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
 {
-    if (WaitForSingleObject(handles->info.hProcess, static_cast<DWORD>(timeout.count())) !=
+    if (WaitForSingleObject(handles_->info.hProcess, static_cast<DWORD>(timeout.count())) !=
         WAIT_OBJECT_0)
         return false;
     DWORD code = 0;
-    GetExitCodeProcess(handles->info.hProcess, &code);
+    GetExitCodeProcess(handles_->info.hProcess, &code);
     status = static_cast<int>(code);
     return true;
 }
 
 void ProcessImpl::kill()
 {
-    TerminateProcess(handles->info.hProcess, 1);
+    TerminateProcess(handles_->info.hProcess, 1);
 }
 
 long ProcessImpl::pid() const
 {
-    return static_cast<long>(handles->info.dwProcessId);
+    return static_cast<long>(handles_->info.dwProcessId);
 }
 
 std::chrono::milliseconds ProcessImpl::cpuTime() const
 {
     FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(handles->info.hProcess, &created, &exited, &kernel, &user))
+    if (!GetProcessTimes(handles_->info.hProcess, &created, &exited, &kernel, &user))
         return std::chrono::milliseconds(0);
     auto ticks = [](const FILETIME& t) {
         return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;

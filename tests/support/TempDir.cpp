@@ -15,7 +15,7 @@ TempDir::TempDir()
         auto candidate = base / ("kqtest-" + std::to_string(random()));
         // create_directory reports false when the name is taken: try another.
         if (std::filesystem::create_directory(candidate)) {
-            root = candidate;
+            root_ = candidate;
             return;
         }
     }
@@ -25,12 +25,12 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
+    std::filesystem::remove_all(root_, ignored);
 }
 
 std::string TempDir::writeFile(const std::string& name, const std::string& content) const
 {
-    const auto file = root / name;
+    const auto file = root_ / name;
     std::ofstream stream(file, std::ios::binary);
     stream << content;
     if (!stream.flush())

@@ -14,12 +14,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& path() const { return root; }
+    const std::filesystem::path& path() const { return root_; }
     // Writes content byte for byte (no line-end translation); returns the file's path.
     std::string writeFile(const std::string& name, const std::string& content) const;
 
 private:
-    std::filesystem::path root;
+    std::filesystem::path root_;
 };
 
 }  // namespace kqtest

@@ -33,12 +33,12 @@ Day dayAround(const std::string& label, long offset, Action action)
 
 class FileChannel : public ::testing::Test {
 protected:
-    kqtest::TempDir dir;
+    kqtest::TempDir dir_;
 
     std::shared_ptr<FileLogChannel> channel(const std::string& name, const std::string& header = "",
                                             const std::string& subfolder = "")
     {
-        auto folder = (dir.path() / subfolder).string();
+        auto folder = (dir_.path() / subfolder).string();
         auto result = kqtest::formatted(std::make_shared<FileLogChannel>(folder, name));
         result->setProperty(FileLogChannel::PropertyRollingHeader, header);
         return result;
@@ -48,7 +48,7 @@ protected:
     Files filesByDay(const std::vector<Day>& days)
     {
         Files result;
-        for (const auto& file : readFiles(dir.path())) {
+        for (const auto& file : readFiles(dir_.path())) {
             std::string name = file.first;
             for (const auto& day : days)
                 for (const auto& date : {day.before, day.after})
@@ -116,14 +116,14 @@ TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
     auto log = channel("h", "H");
     log->write("n", "a");
     log->write("n", "b");
-    auto files = readFiles(dir.path());
+    auto files = readFiles(dir_.path());
     ASSERT_EQ(1u, files.size());
     EXPECT_EQ("Ha\nb\n", files.begin()->second);
 
     // Emptied by someone else: started again with the header.
-    std::ofstream(dir.path() / files.begin()->first, std::ios::binary | std::ios::trunc).close();
+    std::ofstream(dir_.path() / files.begin()->first, std::ios::binary | std::ios::trunc).close();
     log->write("n", "c");
-    EXPECT_EQ("Hc\n", readFiles(dir.path()).begin()->second);
+    EXPECT_EQ("Hc\n", readFiles(dir_.path()).begin()->second);
 }
 
 TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
@@ -134,17 +134,17 @@ TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
     log->write("n", "a");
     log->setProperty(FileLogChannel::PropertyRollingHeader, "later");
     log->write("n", "b");
-    EXPECT_EQ("H\na\nb\n", readFiles(dir.path()).begin()->second);
+    EXPECT_EQ("H\na\nb\n", readFiles(dir_.path()).begin()->second);
     EXPECT_EQ("rolling_header", FileLogChannel::PropertyRollingHeader);
 }
 
 TEST_F(FileChannel, NoFileWithoutFormatterOrFolder)
 {
-    FileLogChannel bare(dir.path().string(), "bare");
+    FileLogChannel bare(dir_.path().string(), "bare");
     for (int i = 0; i < 100; ++i)
         bare.write("logger", "message");
     EXPECT_NO_THROW(channel("x", "", "missing")->write("n", "lost"));
-    EXPECT_TRUE(readFiles(dir.path()).empty());
+    EXPECT_TRUE(readFiles(dir_.path()).empty());
 }
 
 TEST_F(FileChannel, FormatterExceptionPropagatesAndTouchesNoFile)
@@ -153,7 +153,7 @@ TEST_F(FileChannel, FormatterExceptionPropagatesAndTouchesNoFile)
     log->setFormatter(std::make_shared<kqtest::FunctionFormatter>(
         [](const std::string&) -> std::string { throw std::runtime_error("format"); }));
     EXPECT_THROW(log->write("n", "m"), std::runtime_error);
-    EXPECT_TRUE(readFiles(dir.path()).empty());
+    EXPECT_TRUE(readFiles(dir_.path()).empty());
     // The file lock was not left held.
     log->setProperty(FileLogChannel::PropertyRollingHeader, "H");
 }

@@ -54,15 +54,15 @@ struct FunctionFormatter : kq::logger::IMessageFormatter {
 // Redirects std::clog into a string for its lifetime.
 class ClogCapture {
 public:
-    ClogCapture() : saved(std::clog.rdbuf(buffer.rdbuf())) {}
-    ~ClogCapture() { std::clog.rdbuf(saved); }
+    ClogCapture() : saved_(std::clog.rdbuf(buffer_.rdbuf())) {}
+    ~ClogCapture() { std::clog.rdbuf(saved_); }
     ClogCapture(const ClogCapture&) = delete;
     ClogCapture& operator=(const ClogCapture&) = delete;
-    std::string text() const { return buffer.str(); }
+    std::string text() const { return buffer_.str(); }
 
 private:
-    std::ostringstream buffer;
-    std::streambuf* saved;
+    std::ostringstream buffer_;
+    std::streambuf* saved_;
 };
 
 // Every file of a folder by name, with its bytes.
@@ -109,10 +109,10 @@ public:
     explicit ScopedTimeZone(const std::string& tz)
     {
         if (const char* value = std::getenv("TZ"))
-            previous = value;
+            previous_ = value;
         set(tz);
     }
-    ~ScopedTimeZone() { previous ? set(*previous) : unset(); }
+    ~ScopedTimeZone() { previous_ ? set(*previous_) : unset(); }
     ScopedTimeZone(const ScopedTimeZone&) = delete;
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
@@ -120,7 +120,7 @@ public:
 
 private:
     static void unset();
-    std::optional<std::string> previous;
+    std::optional<std::string> previous_;
 };
 
 // The calendar date of UTC shifted by offsetSeconds, as "YYYY-MM-DD".

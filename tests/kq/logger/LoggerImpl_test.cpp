@@ -13,23 +13,23 @@ const unsigned char Bytes[] = {0x01, 0xAB};
 
 class Logging : public ::testing::Test {
 protected:
-    std::shared_ptr<RecordingChannel> channel = std::make_shared<RecordingChannel>();
-    ILogger& logger = kq::logger::add("logging.test", channel);
+    std::shared_ptr<RecordingChannel> channel_ = std::make_shared<RecordingChannel>();
+    ILogger& logger_ = kq::logger::add("logging.test", channel_);
 
     // Every operation once with the given data; returns the texts the channel received,
     // all under the logger's own name.
     std::vector<std::string> logAll(int level, const void* data, unsigned size)
     {
-        channel->writes.clear();
-        logger.setLevel(level);
-        logger.info("i");
-        logger.infoDump("id", data, size);
-        logger.infoHex("ih", data, size);
-        logger.debug("d");
-        logger.debugDump("dd", data, size);
-        logger.debugHex("dh", data, size);
+        channel_->writes.clear();
+        logger_.setLevel(level);
+        logger_.info("i");
+        logger_.infoDump("id", data, size);
+        logger_.infoHex("ih", data, size);
+        logger_.debug("d");
+        logger_.debugDump("dd", data, size);
+        logger_.debugHex("dh", data, size);
         std::vector<std::string> texts;
-        for (const auto& write : channel->writes) {
+        for (const auto& write : channel_->writes) {
             EXPECT_EQ("logging.test", write.first);
             texts.push_back(write.second);
         }
@@ -63,27 +63,27 @@ TEST_F(Logging, LevelScaleAndTexts)
 // crash any conversion.
 TEST_F(Logging, SuppressedCallsDoNotReadTheirData)
 {
-    logger.setLevel(0);
-    logger.debugDump("dd", nullptr, UINT_MAX);
-    logger.debugHex("dh", nullptr, UINT_MAX);
-    logger.setLevel(-1);
-    logger.infoDump("id", nullptr, UINT_MAX);
-    logger.infoHex("ih", nullptr, UINT_MAX);
-    EXPECT_TRUE(channel->writes.empty());
+    logger_.setLevel(0);
+    logger_.debugDump("dd", nullptr, UINT_MAX);
+    logger_.debugHex("dh", nullptr, UINT_MAX);
+    logger_.setLevel(-1);
+    logger_.infoDump("id", nullptr, UINT_MAX);
+    logger_.infoHex("ih", nullptr, UINT_MAX);
+    EXPECT_TRUE(channel_->writes.empty());
 }
 
 TEST_F(Logging, EmptyChannelWritesNothing)
 {
-    logger.setChannel(nullptr);
-    ASSERT_NE(nullptr, logger.channel());
-    logger.info("dropped");
-    EXPECT_TRUE(channel->writes.empty());
+    logger_.setChannel(nullptr);
+    ASSERT_NE(nullptr, logger_.channel());
+    logger_.info("dropped");
+    EXPECT_TRUE(channel_->writes.empty());
 }
 
 TEST(AbstractLogChannel, CopySharesAndMoveTakesTheFormatter)
 {
     struct Probe : kq::logger::NullLogChannel {
-        kq::logger::IMessageFormatter* current() const { return formatter.get(); }
+        kq::logger::IMessageFormatter* current() const { return formatter_.get(); }
     };
     auto formatter = std::make_shared<kq::logger::ConsoleFormatter>();
     Probe source;
