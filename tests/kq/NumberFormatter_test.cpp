@@ -83,7 +83,7 @@ TEST(FormatBuffer, LaysOutFullAndShortLinesWithPrintableCharacters)
     for (int perLine : {0, -1})
         EXPECT_EQ("invalid_argument: formatBuffer: bytesPerLine " + std::to_string(perLine) +
                       " is below 1",
-                  support::thrownBy([&] {
+                  kqtest::thrownBy([&] {
                       dump({1, 2, 3}, perLine);
                   }));
 }
@@ -111,7 +111,7 @@ TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
     };
     for (const auto& b : bad)
         EXPECT_EQ(std::string("runtime_error: invalid hex char '") + b.second + "'",
-                  support::thrownBy([&] { nf::string2buffer(b.first); }))
+                  kqtest::thrownBy([&] { nf::string2buffer(b.first); }))
             << b.first;
 }
 

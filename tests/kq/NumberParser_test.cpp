@@ -39,7 +39,7 @@ template <auto Parse>
 std::string parsed(const std::string& text)
 {
     std::string value;
-    const std::string thrown = support::thrownBy([&] { value = textOf(Parse(text)); });
+    const std::string thrown = kqtest::thrownBy([&] { value = textOf(Parse(text)); });
     return thrown.empty() ? value : thrown;
 }
 

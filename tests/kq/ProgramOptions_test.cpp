@@ -135,7 +135,7 @@ TEST(OptionsProcessor, RejectedTextClearsAnEarlierSetAndConvertExceptionsPassThr
     processor.add("t", "", &throwing);
     EXPECT_EQ(0, processor.process({"prog", "-n=1"}));
     EXPECT_FALSE(number.isSet);
-    EXPECT_EQ("runtime_error: bad option", support::thrownBy([&] {
+    EXPECT_EQ("runtime_error: bad option", kqtest::thrownBy([&] {
                   processor.process({"prog", "-t=1"});
               }));
 }
@@ -144,9 +144,9 @@ TEST(OptionsProcessor, NullValueIsRefusedAtAdd)
 {
     OptionsProcessor processor;
     EXPECT_EQ("invalid_argument: OptionsProcessor::add: null value for option 's'/'serial'",
-              support::thrownBy([&] { processor.add("s", "serial", "", nullptr); }));
+              kqtest::thrownBy([&] { processor.add("s", "serial", "", nullptr); }));
     EXPECT_EQ("invalid_argument: OptionsProcessor::add: null value for option 'x'",
-              support::thrownBy([&] { processor.add("x", "", nullptr); }));
+              kqtest::thrownBy([&] { processor.add("x", "", nullptr); }));
     EXPECT_EQ(0, processor.process({"prog", "-s=1", "-x=1"}));
 }
 

@@ -73,7 +73,7 @@ TEST(SplitString, SplitsAtEveryWholeDelimiter)
     }
     for (bool skipEmpty : {false, true})
         EXPECT_EQ("invalid_argument: SplitString: empty delimiter",
-                  support::thrownBy([&] { kq::SplitString("abc", "", skipEmpty); }));
+                  kqtest::thrownBy([&] { kq::SplitString("abc", "", skipEmpty); }));
 }
 
 TEST(SplitCommandLine, KeepsQuotedWordsAndEveryEmptyWord)

@@ -52,8 +52,8 @@ TEST(nvCollection, LoadKeepsEarlierEntriesAndRejectsAnEmptyItemSeparator)
     c.load("a=1;c=4;d", ";", "=");
     c.load("e=5", ";", "=");
     const std::string rejected = "invalid_argument: nvCollection::load: empty item separator";
-    EXPECT_EQ(rejected, support::thrownBy([&] { c.load("f=6", "", "="); }));
-    EXPECT_EQ(rejected, support::thrownBy([] { kq::nvCollection("a=1", "", "="); }));
+    EXPECT_EQ(rejected, kqtest::thrownBy([&] { c.load("f=6", "", "="); }));
+    EXPECT_EQ(rejected, kqtest::thrownBy([] { kq::nvCollection("a=1", "", "="); }));
     EXPECT_EQ((Entries{{"a", "1"}, {"c", "4"}, {"d", ""}, {"e", "5"}}), entriesOf(c));
 }
 
@@ -126,12 +126,12 @@ TEST(nvCollection, GettersFallBackToTheDefaultOrThrow)
     EXPECT_EQ("x", c.getString("k", "d"));
 
     const std::string bad = "logic_error: NumebrParser - bad format";
-    EXPECT_EQ(bad, support::thrownBy([&] { c.getBool("odd"); }));
-    EXPECT_EQ(bad, support::thrownBy([&] { c.getInt("k"); }));
+    EXPECT_EQ(bad, kqtest::thrownBy([&] { c.getBool("odd"); }));
+    EXPECT_EQ(bad, kqtest::thrownBy([&] { c.getInt("k"); }));
     EXPECT_EQ("range_error: NumberParser - out of range",
-              support::thrownBy([&] { c.getShort("s"); }));
+              kqtest::thrownBy([&] { c.getShort("s"); }));
     EXPECT_EQ("runtime_error: key 'baud' not found in nvCollection",
-              support::thrownBy([] { kq::nvCollection().getString("baud"); }));
+              kqtest::thrownBy([] { kq::nvCollection().getString("baud"); }));
 }
 
 TEST(nvCollection, CopiesAreIndependentAndMovesEmptyTheSource)

@@ -4,7 +4,7 @@
 #include <string>
 #include <typeinfo>
 
-namespace support {
+namespace kqtest {
 
 // What a call threw, as "<exact standard type>: <message>"; "" when it returned.
 // Lets a table compare exception type and message in one column.
@@ -25,4 +25,4 @@ std::string thrownBy(F call)
     }
 }
 
-}  // namespace support
+}  // namespace kqtest

@@ -87,7 +87,7 @@ TEST(PortMonReader, BadPayloadThrowsAndIsConsumed)
     kqtest::TempDir dir;
     PortMonReader reader(
         dir.writeFile("dump.log", "IRP_MJ_WRITE\tLength 2: 01:02\nIRP_MJ_READ\tLength 1: 03\n"));
-    EXPECT_EQ("runtime_error: invalid hex char ':'", support::thrownBy([&] { reader.next(); }));
+    EXPECT_EQ("runtime_error: invalid hex char ':'", kqtest::thrownBy([&] { reader.next(); }));
     EXPECT_EQ("recv 03", describe(reader.next()));
 }
 
@@ -128,7 +128,7 @@ TEST(PortMonReader, MissingFileOrFolderNamesItAsGiven)
     kqtest::TempDir dir;
     for (const std::string& name : {(dir.path() / "absent.log").string(), dir.path().string()}) {
         EXPECT_EQ("runtime_error: can't open '" + name + "'",
-                  support::thrownBy([&] { PortMonReader reader(name); }));
+                  kqtest::thrownBy([&] { PortMonReader reader(name); }));
     }
 }
 

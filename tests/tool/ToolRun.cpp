@@ -2,7 +2,7 @@
 
 #include "support/PortPair.h"
 
-namespace tooltest {
+namespace kqtest {
 
 std::unique_ptr<kqtest::Process> startTool(const std::string& name,
                                            const std::vector<std::string>& args)
@@ -57,4 +57,4 @@ void ToolRun::run(const std::string& hostDump, const std::string& deviceDump,
     deviceStatus = device->wait(runLimit);
 }
 
-}  // namespace tooltest
+}  // namespace kqtest

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace tooltest {
+namespace kqtest {
 
 const std::chrono::milliseconds runLimit(60000);
 
@@ -43,4 +43,4 @@ protected:
     std::chrono::milliseconds elapsed{0};
 };
 
-}  // namespace tooltest
+}  // namespace kqtest

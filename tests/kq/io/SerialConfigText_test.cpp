@@ -101,12 +101,12 @@ TEST(SerialConfigText, RejectsNumbersThatAreNotWholeDecimals)
 {
     for (const char* text : {"baud=abc", "baud=12x", "baud=9600 ", "data=8 ", "data=0x8"}) {
         EXPECT_EQ("logic_error: NumebrParser - bad format",
-                  support::thrownBy([&] { SerialConfig::fromString(text); }))
+                  kqtest::thrownBy([&] { SerialConfig::fromString(text); }))
             << text;
     }
     for (const char* text : {"baud=2147483648", "data=-2147483649"}) {
         EXPECT_EQ("range_error: NumberParser - out of range",
-                  support::thrownBy([&] { SerialConfig::fromString(text); }))
+                  kqtest::thrownBy([&] { SerialConfig::fromString(text); }))
             << text;
     }
 }

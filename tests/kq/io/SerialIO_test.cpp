@@ -111,7 +111,7 @@ TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError)
     c.setDeviceName(kqtest::missingPortName());
     const std::string name = c.deviceName();
     EXPECT_EQ("runtime_error: can't open '" + name + "'. error = 2",
-              support::thrownBy([&] { SerialIO port(c, loggerFor(log, 0)); }));
+              kqtest::thrownBy([&] { SerialIO port(c, loggerFor(log, 0)); }));
     EXPECT_EQ(std::vector<std::string>{"openDevice( '" + name + "' ) failed: 2"}, log->lines);
 }
 
@@ -124,7 +124,7 @@ TEST(SerialIO, ConfiguringSomethingThatIsNoSerialPortFails)
 #endif
     SerialConfig c;
     c.setDeviceName(device);
-    const std::string thrown = support::thrownBy([&] { SerialIO port(c); });
+    const std::string thrown = kqtest::thrownBy([&] { SerialIO port(c); });
     EXPECT_EQ(0u, thrown.find("runtime_error: " + call + "( '" + device + "' ) failed. error = "))
         << thrown;
 }
