@@ -1,4 +1,4 @@
-#include <kq/detail/OptionsProcessorImpl.h>
+#include <kq/OptionsProcessorImpl.h>
 
 namespace kq {
 namespace ProgramOptions {

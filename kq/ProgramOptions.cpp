@@ -1,21 +1,20 @@
 #include <kq/ProgramOptions.h>
 
-#include <kq/detail/OptionsProcessorImpl.h>
+#include <kq/OptionsProcessorImpl.h>
 
 #include <stdexcept>
 
 namespace kq {
 namespace ProgramOptions {
 
+IOptionValue::~IOptionValue() = default;
+
 OptionsProcessor::OptionsProcessor(char prefix, char assignment)
-    : impl_(new OptionsProcessorImpl(prefix, assignment))
+    : impl_(std::make_unique<OptionsProcessorImpl>(prefix, assignment))
 {
 }
 
-OptionsProcessor::~OptionsProcessor()
-{
-    delete impl_;
-}
+OptionsProcessor::~OptionsProcessor() = default;
 
 void OptionsProcessor::add(const std::string& shortName, const std::string& longName,
                            const std::string& description, IOptionValue* value)

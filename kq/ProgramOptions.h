@@ -2,6 +2,7 @@
 
 #include <kq/export.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,10 @@ namespace kq {
 namespace ProgramOptions {
 
 // Receives the text given for one option.
-class IOptionValue {
+class KQ_API IOptionValue {
 public:
-    virtual ~IOptionValue() = default;
+    // Out of line: the library holds the one copy of the class's virtual table.
+    virtual ~IOptionValue();
     // Whether the text was accepted.
     virtual bool setValue(const std::string& text) = 0;
 };
@@ -70,7 +72,7 @@ public:
     std::string toString() const;
 
 private:
-    OptionsProcessorImpl* impl_;
+    std::unique_ptr<OptionsProcessorImpl> impl_;
 };
 
 }  // namespace ProgramOptions

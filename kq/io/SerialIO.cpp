@@ -94,7 +94,7 @@ unsigned int SerialIOImpl::recv(unsigned char* buffer, unsigned int size)
 SerialIO::SerialIO(const SerialConfig& config) : SerialIO(config, kq::logger::null()) {}
 
 SerialIO::SerialIO(const SerialConfig& config, kq::logger::ILogger& logger)
-    : impl_(new SerialIOImpl(config, logger))
+    : impl_(std::make_unique<SerialIOImpl>(config, logger))
 {
 }
 

@@ -36,14 +36,11 @@ void FileLogChannelImpl::append(const std::string& fileName, const std::string& 
 }
 
 FileLogChannel::FileLogChannel(const std::string& directory, const std::string& name)
-    : impl_(new FileLogChannelImpl(directory, name))
+    : impl_(std::make_unique<FileLogChannelImpl>(directory, name))
 {
 }
 
-FileLogChannel::~FileLogChannel()
-{
-    delete impl_;
-}
+FileLogChannel::~FileLogChannel() = default;
 
 void FileLogChannel::write(const std::string& loggerName, const std::string& message)
 {

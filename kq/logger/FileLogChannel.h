@@ -3,6 +3,7 @@
 #include <kq/export.h>
 #include <kq/logger/Logger.h>
 
+#include <memory>
 #include <string>
 
 namespace kq {
@@ -28,7 +29,7 @@ public:
     void setProperty(const std::string& key, const std::string& value) override;
 
 private:
-    FileLogChannelImpl* impl_;
+    std::unique_ptr<FileLogChannelImpl> impl_;
 };
 
 }  // namespace logger
