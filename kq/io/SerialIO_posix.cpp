@@ -1,5 +1,6 @@
 #include <kq/io/SerialIOImpl.h>
 #include <kq/io/detail/Termios.h>
+#include <kq/io/detail/Termios2.h>
 
 #include <kq/StringUtils.h>
 

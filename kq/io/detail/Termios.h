@@ -14,13 +14,9 @@ namespace detail {
 void makeRaw(termios& settings);
 
 // Applies the line settings that are set (not 0). Returns false when a baud
-// rate is set that termios has no speed constant for; setCustomBaudRate then
-// applies it.
+// rate is set that termios has no speed constant for; setCustomBaudRate
+// (Termios2.h) then applies it.
 bool applyLineSettings(termios& settings, const SerialConfig& config);
-
-// Any rate through the termios2 interface (BOTHER); a refusal by the driver
-// goes unreported, like every other settings change.
-void setCustomBaudRate(int fd, unsigned int rate);
 
 }  // namespace detail
 }  // namespace io

@@ -1,6 +1,6 @@
 // termios2 lives in <asm/termbits.h>, which clashes with <termios.h>: this file
 // must not include the latter.
-#include <kq/io/detail/Termios.h>
+#include <kq/io/detail/Termios2.h>
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

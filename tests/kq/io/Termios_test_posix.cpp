@@ -1,7 +1,6 @@
 // The termios mapping, checked on the record itself: a pseudo-terminal, the
-// only port a test has, ignores data bits and parity. The mapping is private
-// to the library, so its source is compiled in here.
-#include "../../../kq/io/SerialTermios_posix.cpp"
+// only port a test has, ignores data bits and parity.
+#include <kq/io/detail/Termios.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,11 @@
 #include "LogTest.h"
 
+#include <cstdlib>
 #include <ctime>
 
 namespace kqtest {
+
+#if defined(_WIN32)
 
 void ScopedTimeZone::set(const std::string& tz)
 {
@@ -15,5 +18,21 @@ void ScopedTimeZone::unset()
 {
     set("");
 }
+
+#else
+
+void ScopedTimeZone::set(const std::string& tz)
+{
+    setenv("TZ", tz.c_str(), 1);
+    tzset();
+}
+
+void ScopedTimeZone::unset()
+{
+    unsetenv("TZ");
+    tzset();
+}
+
+#endif
 
 }  // namespace kqtest
