@@ -25,18 +25,23 @@ char upperByte(char c)
 
 std::string format(const char* fmt, ...)
 {
+    // Almost every text fits here: one formatting pass, then one copy into the result.
+    char buffer[4096];
     va_list args;
     va_start(args, fmt);
-    va_list measure;
-    va_copy(measure, args);
-    const int n = std::vsnprintf(nullptr, 0, fmt, measure);
-    va_end(measure);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(buffer, sizeof buffer, fmt, args);
     std::string result;
-    if (n > 0) {
-        result.resize(static_cast<size_t>(n) + 1);
-        const int written = std::vsnprintf(&result[0], result.size(), fmt, args);
+    if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+        result.assign(buffer, static_cast<size_t>(n));
+    } else if (n > 0) {
+        // Longer texts are formatted again, straight into the result.
+        result.resize(static_cast<size_t>(n));
+        const int written = std::vsnprintf(&result[0], result.size() + 1, fmt, again);
         result.resize(written > 0 ? static_cast<size_t>(written) : 0);
     }
+    va_end(again);
     va_end(args);
     return result;
 }
