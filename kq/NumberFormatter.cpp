@@ -40,15 +40,40 @@ bool isPrintable(unsigned char byte)
     return byte >= 0x20 && byte <= 0x7E;
 }
 
-int hexValue(char c)
+// The value of every hex digit, NotHex for every other byte.
+const unsigned char NotHex = 0xFF;
+
+struct HexTable {
+    unsigned char value[256];
+};
+
+constexpr HexTable makeHexTable()
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+    HexTable table{};
+    for (unsigned char& v : table.value)
+        v = NotHex;
+    for (int i = 0; i < 10; ++i)
+        table.value['0' + i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 6; ++i) {
+        table.value['A' + i] = static_cast<unsigned char>(10 + i);
+        table.value['a' + i] = static_cast<unsigned char>(10 + i);
+    }
+    return table;
+}
+
+constexpr HexTable hexTable = makeHexTable();
+
+[[noreturn]] void invalidHexChar(char c)
+{
     throw std::runtime_error(kq::format("invalid hex char '%c'", c));
+}
+
+unsigned char hexValue(char c)
+{
+    const unsigned char v = hexTable.value[static_cast<unsigned char>(c)];
+    if (v == NotHex)
+        invalidHexChar(c);
+    return v;
 }
 
 }  // namespace
@@ -127,11 +152,10 @@ std::vector<unsigned char> string2buffer(const std::string& text)
     size_t out = 0;
     if (text.size() % 2 != 0)
         bytes[out++] = static_cast<unsigned char>(hexValue(text[pos++]));
-    while (pos < text.size()) {
-        const int high = hexValue(text[pos]);
-        const int low = hexValue(text[pos + 1]);
-        bytes[out++] = static_cast<unsigned char>(high * 16 + low);
-        pos += 2;
+    for (; pos < text.size(); pos += 2) {
+        const unsigned char high = hexValue(text[pos]);
+        const unsigned char low = hexValue(text[pos + 1]);
+        bytes[out++] = static_cast<unsigned char>(high << 4 | low);
     }
     return bytes;
 }
