@@ -25,6 +25,66 @@ bool hasMinusSign(const std::string& text)
     return pos < text.size() && text[pos] == '-';
 }
 
+// An optional sign and 1 to 18 decimal digits, nothing else: what almost every caller
+// passes. The magnitude cannot overflow, so the routine would return exactly the value
+// read here, negated in the type's own arithmetic for a '-'.
+bool readPlainDecimal(const std::string& text, bool& negative, unsigned long long& magnitude)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+'))
+        ++p;
+    if (p == end || end - p > 18)
+        return false;
+    unsigned long long value = 0;
+    for (; p != end; ++p) {
+        const unsigned int digit = static_cast<unsigned char>(*p) - static_cast<unsigned int>('0');
+        if (digit > 9)
+            return false;
+        value = value * 10 + digit;
+    }
+    magnitude = value;
+    return true;
+}
+
+// strtoll's result for a text in base 10: its value, and whether it consumed the text and
+// stayed in range.
+Converted<long long> routineSigned(const std::string& text)
+{
+    bool negative = false;
+    unsigned long long magnitude = 0;
+    if (readPlainDecimal(text, negative, magnitude)) {
+        const long long value = static_cast<long long>(magnitude);
+        return {Conversion::ok, negative ? -value : value};
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (!endsAtEnd(text, end))
+        return {Conversion::badFormat, value};
+    if ((value == LLONG_MIN || value == LLONG_MAX) && errno == ERANGE)
+        return {Conversion::outOfRange, value};
+    return {Conversion::ok, value};
+}
+
+// strtoull's result for a text: its value, and whether it consumed the text and stayed in range.
+Converted<unsigned long long> routineUnsigned(const std::string& text, int base)
+{
+    bool negative = false;
+    unsigned long long magnitude = 0;
+    if (base == 10 && readPlainDecimal(text, negative, magnitude))
+        return {Conversion::ok, negative ? 0 - magnitude : magnitude};
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, base);
+    if (!endsAtEnd(text, end))
+        return {Conversion::badFormat, value};
+    if (value == ULLONG_MAX && errno == ERANGE)
+        return {Conversion::outOfRange, value};
+    return {Conversion::ok, value};
+}
+
 float convert(const char* text, char** end, float*)
 {
     return std::strtof(text, end);
@@ -57,28 +117,19 @@ Converted<T> toFloating(const std::string& text)
 
 Converted<long long> toSigned(const std::string& text, long long min, long long max)
 {
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (!endsAtEnd(text, end))
-        return {Conversion::badFormat, value};
-    if ((value == LLONG_MIN || value == LLONG_MAX) && errno == ERANGE)
-        return {Conversion::outOfRange, value};
-    if (value < min || value > max)
-        return {Conversion::outOfRange, value};
-    return {Conversion::ok, value};
+    const Converted<long long> routine = routineSigned(text);
+    if (routine.outcome == Conversion::ok && (routine.value < min || routine.value > max))
+        return {Conversion::outOfRange, routine.value};
+    return routine;
 }
 
 Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
                                            unsigned long long max)
 {
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, base);
-    if (!endsAtEnd(text, end))
-        return {Conversion::badFormat, value};
-    if (value == ULLONG_MAX && errno == ERANGE)
-        return {Conversion::outOfRange, value};
+    const Converted<unsigned long long> routine = routineUnsigned(text, base);
+    if (routine.outcome != Conversion::ok)
+        return routine;
+    const unsigned long long value = routine.value;
     // strtoull negated a '-' in 64 bits. The 32-bit routine reports any magnitude
     // beyond 32 bits as overflow and negates the rest in 32 bits: "-1" is 4294967295.
     const bool negative = hasMinusSign(text);
@@ -93,14 +144,7 @@ Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
 
 Converted<unsigned long long> toUnsigned64(const std::string& text)
 {
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (!endsAtEnd(text, end))
-        return {Conversion::badFormat, value};
-    if (value == ULLONG_MAX && errno == ERANGE)
-        return {Conversion::outOfRange, value};
-    return {Conversion::ok, value};
+    return routineUnsigned(text, 10);
 }
 
 Converted<float> toFloat(const std::string& text)
