@@ -11,8 +11,11 @@ std::tm localTime(std::time_t seconds)
     if (localtime_s(&result, &seconds) != 0)
         result = std::tm{};
 #else
-    // localtime() applies the current TZ each call; localtime_r need not, so ask for it.
-    tzset();
+    // TZ is read once per process, as localtime() does on its first call: reading it for
+    // every message made each message stat the zone file. A program that changes TZ while
+    // it runs calls tzset() itself.
+    static const bool zoneRead = (tzset(), true);
+    static_cast<void>(zoneRead);
     localtime_r(&seconds, &result);
 #endif
     return result;
