@@ -43,6 +43,8 @@ private:
     void* device_;  // HANDLE
 #else
     int device_;
+    // False for a pseudo-terminal: what it accepted is already at the other end.
+    bool hasOutputQueue_;
     // The time-outs applied by the last configure(): the driver has no place for them.
     SerialTimeouts timeouts_;
 #endif

@@ -9,6 +9,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -98,6 +100,18 @@ void awaitSent(int fd, const Deadline& deadline)
     }
 }
 
+// Unix98 pseudo-terminal slaves, majors 136 to 143, have no transmitter: the output
+// queue a real UART drains is always reported empty, so there is nothing to wait for.
+bool hasOutputQueue(int fd)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
+        return true;
+    }
+    const unsigned int deviceMajor = major(status.st_rdev);
+    return deviceMajor < 136 || deviceMajor > 143;
+}
+
 // How one read waits, after the COMMTIMEOUTS rules.
 struct ReadRules {
     bool returnAtOnce = false;   // interval MAXDWORD, totals 0: only what is waiting
@@ -143,6 +157,7 @@ unsigned long SerialIOImpl::openHandle()
         return static_cast<unsigned long>(error);
     }
     ::ioctl(device_, TIOCEXCL);
+    hasOutputQueue_ = hasOutputQueue(device_);
     return 0;
 }
 
@@ -188,7 +203,7 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
             break;
         }
     }
-    if (written > 0) {
+    if (written > 0 && hasOutputQueue_) {
         awaitSent(device_, deadline);
     }
     return written;
