@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,15 +35,57 @@ void BM_buffer2stringU(benchmark::State& state)
 }
 BENCHMARK(BM_buffer2stringU);
 
-void BM_string2buffer(benchmark::State& state)
+// 8 KiB of hex text.
+std::string hexText()
 {
     const std::vector<unsigned char> bytes = block();
-    const std::string text = nf::buffer2stringU(bytes.data(), blockSize);
+    return nf::buffer2stringU(bytes.data(), blockSize);
+}
+
+void BM_hex_decode__kq(benchmark::State& state)
+{
+    const std::string text = hexText();
     for (auto _ : state)
         benchmark::DoNotOptimize(nf::string2buffer(text));
     setBytes(state);
 }
-BENCHMARK(BM_string2buffer);
+BENCHMARK(BM_hex_decode__kq);
+
+// The peer: a 256-entry table, checked once per pair of digits.
+std::vector<unsigned char> tableDecode(const std::string& text)
+{
+    static const struct Table {
+        signed char value[256];
+        Table()
+        {
+            for (signed char& v : value)
+                v = -1;
+            for (int i = 0; i < 10; ++i)
+                value['0' + i] = static_cast<signed char>(i);
+            for (int i = 0; i < 6; ++i)
+                value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+        }
+    } table;
+    std::vector<unsigned char> bytes(text.size() / 2);
+    const unsigned char* digits = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = table.value[digits[2 * i]];
+        const int low = table.value[digits[2 * i + 1]];
+        if ((high | low) < 0)
+            throw std::runtime_error("invalid hex char");
+        bytes[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    return bytes;
+}
+
+void BM_hex_decode__table(benchmark::State& state)
+{
+    const std::string text = hexText();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tableDecode(text));
+    setBytes(state);
+}
+BENCHMARK(BM_hex_decode__table);
 
 void BM_formatBuffer(benchmark::State& state)
 {
