@@ -25,6 +25,12 @@ bool hasMinusSign(const std::string& text)
     return pos < text.size() && text[pos] == '-';
 }
 
+// 0 to 9 for a decimal digit, above 9 for any other character.
+unsigned int digitValue(char c)
+{
+    return static_cast<unsigned int>(static_cast<unsigned char>(c)) - '0';
+}
+
 // An optional sign and 1 to 18 decimal digits, nothing else: what almost every caller
 // passes. The magnitude cannot overflow, so the routine would return exactly the value
 // read here, negated in the type's own arithmetic for a '-'.
@@ -37,12 +43,19 @@ bool readPlainDecimal(const std::string& text, bool& negative, unsigned long lon
         ++p;
     if (p == end || end - p > 18)
         return false;
+    // Two digits a step halve the chain of multiplications; an odd count starts with one.
     unsigned long long value = 0;
-    for (; p != end; ++p) {
-        const unsigned int digit = static_cast<unsigned char>(*p) - static_cast<unsigned int>('0');
-        if (digit > 9)
+    if ((end - p) % 2 != 0) {
+        value = digitValue(*p++);
+        if (value > 9)
             return false;
-        value = value * 10 + digit;
+    }
+    for (; p != end; p += 2) {
+        const unsigned int high = digitValue(p[0]);
+        const unsigned int low = digitValue(p[1]);
+        if (high > 9 || low > 9)
+            return false;
+        value = value * 100 + high * 10 + low;
     }
     magnitude = value;
     return true;
@@ -83,6 +96,20 @@ Converted<unsigned long long> routineUnsigned(const std::string& text, int base)
     if (value == ULLONG_MAX && errno == ERANGE)
         return {Conversion::outOfRange, value};
     return {Conversion::ok, value};
+}
+
+// The 32-bit routine reports any magnitude beyond 32 bits as overflow and negates the rest
+// in 32 bits: "-1" is 4294967295. A failure carries what strtoull returned.
+Converted<unsigned long long> fold32(bool negative, unsigned long long magnitude,
+                                     unsigned long long max)
+{
+    const unsigned long long value = negative ? 0 - magnitude : magnitude;
+    if (magnitude > 0xFFFFFFFFull)
+        return {Conversion::outOfRange, value};
+    const unsigned long long bits = negative ? (0 - magnitude) & 0xFFFFFFFFull : magnitude;
+    if (bits > max)
+        return {Conversion::outOfRange, bits};
+    return {Conversion::ok, bits};
 }
 
 float convert(const char* text, char** end, float*)
@@ -126,20 +153,16 @@ Converted<long long> toSigned(const std::string& text, long long min, long long 
 Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
                                            unsigned long long max)
 {
+    bool negative = false;
+    unsigned long long magnitude = 0;
+    if (base == 10 && readPlainDecimal(text, negative, magnitude))
+        return fold32(negative, magnitude, max);
     const Converted<unsigned long long> routine = routineUnsigned(text, base);
     if (routine.outcome != Conversion::ok)
         return routine;
-    const unsigned long long value = routine.value;
-    // strtoull negated a '-' in 64 bits. The 32-bit routine reports any magnitude
-    // beyond 32 bits as overflow and negates the rest in 32 bits: "-1" is 4294967295.
-    const bool negative = hasMinusSign(text);
-    const unsigned long long magnitude = negative ? 0 - value : value;
-    if (magnitude > 0xFFFFFFFFull)
-        return {Conversion::outOfRange, value};
-    const unsigned long long bits = negative ? (0 - magnitude) & 0xFFFFFFFFull : magnitude;
-    if (bits > max)
-        return {Conversion::outOfRange, bits};
-    return {Conversion::ok, bits};
+    // strtoull negated a '-' in 64 bits.
+    negative = hasMinusSign(text);
+    return fold32(negative, negative ? 0 - routine.value : routine.value, max);
 }
 
 Converted<unsigned long long> toUnsigned64(const std::string& text)
