@@ -5,6 +5,7 @@
 #include <kq/StringUtils.h>
 
 #include <climits>
+#include <cstdint>
 #include <stdexcept>
 
 namespace kq {
@@ -22,6 +23,16 @@ T convertedOr(const Entries& entries, const std::string& name, T fallback,
     if (it != entries.end())
         tryParse(it->second, fallback);
     return fallback;
+}
+
+// The text must read back where long is 32 bits wide: files move between platforms.
+template <typename Wide, typename Narrow>
+std::string checked32(const char* function, Wide value)
+{
+    if (static_cast<Wide>(static_cast<Narrow>(value)) != value)
+        throw std::out_of_range(std::string("nvCollection::") + function + ": " +
+                                std::to_string(value) + " is outside the 32-bit range");
+    return std::to_string(value);
 }
 
 }  // namespace
@@ -178,7 +189,7 @@ long nvCollection::getLong(const std::string& name, long defaultValue) const
 
 void nvCollection::setLong(const std::string& name, long value)
 {
-    setRaw(name, std::to_string(value));
+    setRaw(name, checked32<long, std::int32_t>("setLong", value));
 }
 
 short nvCollection::getShort(const std::string& name) const
@@ -223,7 +234,7 @@ unsigned long nvCollection::getULong(const std::string& name, unsigned long defa
 
 void nvCollection::setULong(const std::string& name, unsigned long value)
 {
-    setRaw(name, std::to_string(value));
+    setRaw(name, checked32<unsigned long, std::uint32_t>("setULong", value));
 }
 
 unsigned short nvCollection::getUShort(const std::string& name) const

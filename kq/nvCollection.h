@@ -14,7 +14,8 @@ namespace kq {
 // Typed getters without a default throw std::runtime_error "key '<name>' not found in
 // nvCollection" for an absent name and let the NumberParser exception through for a value
 // that does not convert; getters with a default return the default in both cases.
-// long and unsigned long hold the 32-bit ranges on every platform.
+// long and unsigned long hold the 32-bit ranges on every platform: setLong and setULong
+// throw std::out_of_range for a value outside them, so that the text reads back anywhere.
 class KQ_API nvCollection {
 public:
     using const_iterator = std::map<std::string, std::string>::const_iterator;

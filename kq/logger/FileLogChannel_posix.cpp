@@ -33,6 +33,12 @@ bool lockExclusive(int fd)
     return result == 0;
 }
 
+bool isRegularFile(int fd)
+{
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool isEmpty(int fd)
 {
     struct stat status;
@@ -49,13 +55,16 @@ std::string FileLogChannelImpl::path(const std::string& fileName) const
 // There is no share mode here. The exclusive advisory lock makes the header decision and
 // the append one unit for every writer of the file, in this process or another, so that
 // neither headers are doubled nor messages interleaved. Closing releases the lock.
+// Only a regular file is written: the non-blocking open keeps a FIFO without a reader
+// from holding the caller, and a FIFO or device that does open is left alone.
 void FileLogChannelImpl::appendToFile(const std::string& path, const std::string& header,
                                       const std::string& text)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return;
-    if (lockExclusive(fd)) {
+    if (isRegularFile(fd) && lockExclusive(fd)) {
         if (isEmpty(fd))
             writeAll(fd, header);
         writeAll(fd, text);

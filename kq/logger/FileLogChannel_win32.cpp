@@ -23,7 +23,8 @@ std::string FileLogChannelImpl::path(const std::string& fileName) const
 }
 
 // Read sharing only: while one writer has the file open, another writer's open fails and
-// that writer's message is dropped.
+// that writer's message is dropped. Only a disk file is written: a pipe or device that
+// the name leads to is left alone.
 void FileLogChannelImpl::appendToFile(const std::string& path, const std::string& header,
                                       const std::string& text)
 {
@@ -31,6 +32,10 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return;
+    }
     ::SetFilePointer(file, 0, nullptr, FILE_END);
     // Both halves of the size: a file of an exact multiple of 4 GiB is not empty.
     DWORD sizeHigh = 0;

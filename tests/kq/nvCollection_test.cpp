@@ -105,6 +105,28 @@ TEST(nvCollection, SettersStoreTheirText)
     EXPECT_EQ(" x ", c.getString("t"));
 }
 
+TEST(nvCollection, LongSettersRefuseValuesBeyond32Bits)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "long is 32 bits wide here: no value lies outside the range";
+#else
+    const std::string beyond = "out_of_range: nvCollection::";
+    kq::nvCollection c;
+    c.setLong("l", 2147483647L);
+    c.setULong("u", 4294967295ul);
+    EXPECT_EQ(beyond + "setLong: 2147483648 is outside the 32-bit range",
+              support::thrownBy([&] { c.setLong("l", 2147483648L); }));
+    EXPECT_EQ(beyond + "setLong: -2147483649 is outside the 32-bit range",
+              support::thrownBy([&] { c.setLong("l", -2147483649L); }));
+    EXPECT_EQ(beyond + "setULong: 4294967296 is outside the 32-bit range",
+              support::thrownBy([&] { c.setULong("u", 4294967296ul); }));
+    EXPECT_EQ(2147483647L, c.getLong("l"));
+    EXPECT_EQ(4294967295ul, c.getULong("u"));
+    c.setLong("l", -2147483647L - 1);
+    EXPECT_EQ(-2147483647L - 1, c.getLong("l"));
+#endif
+}
+
 TEST(nvCollection, GettersFallBackToTheDefaultOrThrow)
 {
     const kq::nvCollection c(

@@ -18,6 +18,7 @@ std::string thrownBy(F call)
         const std::type_info& t = typeid(e);
         const char* type = t == typeid(std::invalid_argument) ? "invalid_argument"
                            : t == typeid(std::range_error)    ? "range_error"
+                           : t == typeid(std::out_of_range)   ? "out_of_range"
                            : t == typeid(std::logic_error)    ? "logic_error"
                            : t == typeid(std::runtime_error)  ? "runtime_error"
                                                               : "other";

@@ -2,9 +2,18 @@
 
 #include <kq/logger/FileLogChannel.h>
 
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <stdexcept>
+
+#ifdef _WIN32
+#  include <windows.h>
+#else
+#  include <fcntl.h>
+#  include <sys/stat.h>
+#  include <unistd.h>
+#endif
 
 using kq::logger::FileLogChannel;
 using kqtest::readFiles;
@@ -159,3 +168,82 @@ TEST_F(FileChannel, FormatterExceptionPropagatesAndTouchesNoFile)
 }
 
 }  // namespace
+
+namespace {
+
+const std::string FifoChildDirVariable = "KQ_FIFO_CHILD_DIR";
+
+std::string localDate(std::time_t time)
+{
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&time));
+    return text;
+}
+
+}  // namespace
+
+// Child mode of the FIFO test: a write that blocks must not hold the test run.
+TEST(FileChannelChild, WritesToFifoThenToPlainFile)
+{
+    const char* folder = std::getenv(FifoChildDirVariable.c_str());
+    if (folder == nullptr)
+        GTEST_SKIP() << "child mode of FileChannel.NonRegularFileIsAFailedWriteNeverABlock only";
+    kqtest::formatted(std::make_shared<FileLogChannel>(folder, "fifo"))->write("n", "lost");
+    kqtest::formatted(std::make_shared<FileLogChannel>(folder, "plain"))->write("n", "kept");
+}
+
+TEST_F(FileChannel, NonRegularFileIsAFailedWriteNeverABlock)
+{
+#ifdef _WIN32
+    // A day's file in the pipe folder is a named pipe; the channel must not write into it.
+    const std::string name = "kqfifo" + std::to_string(::GetCurrentProcessId());
+    std::vector<HANDLE> pipes;
+    const std::time_t now = std::time(nullptr);
+    for (const std::time_t day : {now - 86400, now, now + 86400}) {
+        const std::string pipe = R"(\\.\pipe\)" + localDate(day) + "-" + name + ".log";
+        pipes.push_back(::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
+                                           4096, 4096, 0, nullptr));
+        ASSERT_NE(INVALID_HANDLE_VALUE, pipes.back()) << pipe;
+    }
+    kqtest::formatted(std::make_shared<FileLogChannel>(R"(\\.\pipe)", name))->write("n", "lost");
+    for (const HANDLE pipe : pipes) {
+        DWORD waiting = 0;
+        ::PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr);
+        EXPECT_EQ(0u, waiting) << "the channel wrote into a pipe";
+        ::CloseHandle(pipe);
+    }
+#else
+    // The day's file is a FIFO whichever day the child's write falls on.
+    const std::time_t now = std::time(nullptr);
+    for (const std::time_t day : {now - 86400, now, now + 86400}) {
+        const std::string fifo = (dir.path() / (localDate(day) + "-fifo.log")).string();
+        ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600)) << fifo;
+    }
+    auto runChild = [&] {
+        kqtest::Process child(kqtest::programPath("logger_tests"),
+                              {"--gtest_filter=FileChannelChild.*"},
+                              {FifoChildDirVariable + "=" + dir.path().string()});
+        EXPECT_EQ(0, child.wait(std::chrono::seconds(20))) << child.out() << child.err();
+    };
+    runChild();
+    // With a reader the FIFO opens without blocking; nothing may reach it all the same.
+    std::vector<int> readers;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (entry.is_fifo())
+            readers.push_back(::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    runChild();
+    for (const int reader : readers) {
+        char byte;
+        EXPECT_EQ(0, ::read(reader, &byte, 1)) << "the channel wrote into a FIFO";
+        ::close(reader);
+    }
+    // Reading a FIFO would block: only the regular files are read.
+    std::string plain;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (entry.is_regular_file()) {
+            std::ifstream stream(entry.path(), std::ios::binary);
+            plain.append(std::istreambuf_iterator<char>(stream), {});
+        }
+    EXPECT_EQ("kept\nkept\n", plain);
+#endif
+}
