@@ -18,3 +18,5 @@
 
 #include <kq/io/SerialConfig.h>
 #include <kq/io/SerialIO.h>
+#include <kq/io/apdu.h>
+#include <kq/io/pcsc.h>

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace kqtest {
+
+class Process;
+class TempDir;
+
+// A pcscd of this test process alone, with the vpcd virtual reader driver
+// and its two readers, and virtual cards to put into them (Linux only; the
+// Windows build has no service to start and throws).
+//
+// pcscd runs in private mount and network namespaces: its pid file goes to a
+// /run of its own and the readers' fixed TCP ports exist only in its own
+// network, so test runs side by side never meet, nor meet the machine's
+// pcscd. The PC/SC client of this process reaches it through a socket whose
+// path includes this process's PID. One service at a time per process.
+class PcscService {
+public:
+    static const char* const Reader;
+    static const char* const SecondReader;
+
+    // Returns once the service lists its readers.
+    PcscService();
+    // Stops the cards and pcscd by their PIDs.
+    ~PcscService();
+    PcscService(const PcscService&) = delete;
+    PcscService& operator=(const PcscService&) = delete;
+
+    // Inserts a card with this ATR (hex) into the reader and returns once the
+    // service reports it present. The card answers a command with its data
+    // field, then Le bytes counting from 01, then 90 00; INS 00 gets 6D 00.
+    void insertCard(const std::string& reader, const std::string& atrHex);
+    // Removes the card and returns once the service reports the reader empty.
+    void removeCard(const std::string& reader);
+    // Whether a connection of its own gets the card exclusively, which it
+    // does only when no other connection holds it.
+    bool cardIsFree(const std::string& reader) const;
+
+private:
+    void waitForCard(const std::string& reader, bool present) const;
+
+    std::unique_ptr<TempDir> config_;
+    std::unique_ptr<Process> pcscd_;
+    std::map<std::string, std::unique_ptr<Process>> cards_;
+};
+
+// Points this process's PC/SC client at the socket of its private service,
+// whether one runs or not, so that no test reaches the machine's pcscd.
+// pcsc-lite reads the setting at its first call: call it before any.
+void usePrivatePcscService();
+
+}  // namespace kqtest
