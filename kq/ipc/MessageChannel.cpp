@@ -70,18 +70,27 @@ MessageChannel::~MessageChannel() = default;
 
 bool MessageChannel::send(unsigned int id, void* data, unsigned int size)
 {
+    if (impl_->queue_.seenFull()) {
+        return false;
+    }
     Locked locked(impl_->mutex_);
     return impl_->queue_.push(id, data, size);
 }
 
 bool MessageChannel::recv(unsigned int id, void* buffer, unsigned int size)
 {
+    if (impl_->queue_.seenEmpty()) {
+        return false;
+    }
     Locked locked(impl_->mutex_);
     return impl_->queue_.take(id, buffer, size);
 }
 
 bool MessageChannel::recv(unsigned int id, std::vector<unsigned char>& data)
 {
+    if (impl_->queue_.seenEmpty()) {
+        return false;
+    }
     Locked locked(impl_->mutex_);
     return impl_->queue_.take(id, data);
 }

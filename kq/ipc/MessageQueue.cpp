@@ -24,7 +24,17 @@ MessageQueue::MessageQueue(const std::string& channel, unsigned char* block, uns
 
 void MessageQueue::clear()
 {
-    store(CountOffset, 0);
+    setCount(0);
+}
+
+bool MessageQueue::seenEmpty() const
+{
+    return __atomic_load_n(countWord(), __ATOMIC_ACQUIRE) == 0;
+}
+
+bool MessageQueue::seenFull() const
+{
+    return __atomic_load_n(countWord(), __ATOMIC_ACQUIRE) == MaxMessages;
 }
 
 unsigned int MessageQueue::count() const
@@ -42,7 +52,7 @@ bool MessageQueue::push(unsigned int id, const void* data, unsigned int size)
     if (size != 0 && data != nullptr) {
         std::memcpy(block_ + state.end, data, size);
     }
-    store(CountOffset, state.count + 1);
+    setCount(state.count + 1);
     return true;
 }
 
@@ -117,7 +127,7 @@ void MessageQueue::remove(unsigned int index, const State& state)
         r.offset -= removed.size;
         setRecord(i, r);
     }
-    store(CountOffset, state.count - 1);
+    setCount(state.count - 1);
 }
 
 MessageQueue::Record MessageQueue::record(unsigned int index) const
@@ -133,6 +143,17 @@ void MessageQueue::setRecord(unsigned int index, const Record& r)
     store(at, r.id);
     store(at + 4, r.size);
     store(at + 8, r.offset);
+}
+
+std::uint32_t* MessageQueue::countWord() const
+{
+    return reinterpret_cast<std::uint32_t*>(block_ + CountOffset);
+}
+
+// Written atomically: seenEmpty and seenFull read it without the lock.
+void MessageQueue::setCount(std::uint32_t count)
+{
+    __atomic_store_n(countWord(), count, __ATOMIC_RELEASE);
 }
 
 std::uint32_t MessageQueue::load(std::uint64_t offset) const

@@ -22,6 +22,10 @@ public:
     MessageQueue(const std::string& channel, unsigned char* block, unsigned int size);
 
     void clear();
+    // A glance at the count without the lock, for pollers: a queue seen empty or
+    // full was so at that moment, which is all a false result of recv or send says.
+    bool seenEmpty() const;
+    bool seenFull() const;
     unsigned int count() const;
     bool push(unsigned int id, const void* data, unsigned int size);
     // The oldest message of the id (any for 0): taken when its size is exactly size.
@@ -45,6 +49,8 @@ private:
     void remove(unsigned int index, const State& state);
     Record record(unsigned int index) const;
     void setRecord(unsigned int index, const Record& r);
+    std::uint32_t* countWord() const;
+    void setCount(std::uint32_t count);
     std::uint32_t load(std::uint64_t offset) const;
     void store(std::uint64_t offset, std::uint32_t value);
 
