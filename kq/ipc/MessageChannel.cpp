@@ -49,11 +49,8 @@ public:
           mutex_(name + "_lock"),
           queue_(name, static_cast<unsigned char*>(memory_.begin()), size)
     {
-        // Only the creator empties the queue: an opener uses what it finds.
-        if (memory_.isCreated()) {
-            Locked locked(mutex_);
-            queue_.clear();
-        }
+        // A created block is zero-filled, so its queue is empty already. Emptying it
+        // here could drop what another process sent since the block was created.
     }
 
     SharedMemory memory_;

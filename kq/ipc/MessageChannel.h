@@ -26,7 +26,8 @@ public:
 
     // size is the byte size of the whole shared block, at least DataOffset. Throws
     // std::invalid_argument for a smaller size and std::runtime_error when the
-    // named objects cannot be opened. The creator of the block empties the queue.
+    // named objects cannot be opened. A new block holds an empty queue; an existing
+    // one is used as found.
     MessageChannel(const std::string& name, unsigned int size);
     ~MessageChannel();
 

@@ -22,11 +22,6 @@ MessageQueue::MessageQueue(const std::string& channel, unsigned char* block, uns
 {
 }
 
-void MessageQueue::clear()
-{
-    setCount(0);
-}
-
 bool MessageQueue::seenEmpty() const
 {
     return __atomic_load_n(countWord(), __ATOMIC_ACQUIRE) == 0;

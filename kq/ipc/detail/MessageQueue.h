@@ -21,7 +21,6 @@ public:
     // size is at least DataOffset.
     MessageQueue(const std::string& channel, unsigned char* block, unsigned int size);
 
-    void clear();
     // A glance at the count without the lock, for pollers: a queue seen empty or
     // full was so at that moment, which is all a false result of recv or send says.
     bool seenEmpty() const;
