@@ -20,3 +20,12 @@
 #include <kq/io/SerialIO.h>
 #include <kq/io/apdu.h>
 #include <kq/io/pcsc.h>
+
+#include <kq/ipc/MessageChannel.h>
+#include <kq/ipc/SharedMemory.h>
+#include <kq/ipc/SystemEvent.h>
+#include <kq/ipc/SystemMutex.h>
+
+#if defined(_WIN32)
+#  include <kq/win32/SecurityAttributes.h>
+#endif

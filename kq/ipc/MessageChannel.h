@@ -1,0 +1,56 @@
+#pragma once
+
+#include <kq/export.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kq {
+namespace ipc {
+
+class MessageChannelImpl;
+
+// A named mailbox for byte messages between the processes of one log-on session.
+// Messages wait in arrival order in the shared memory "<name>_data"; every
+// operation holds the named mutex "<name>_lock". Nothing waits for a message:
+// receivers poll.
+//
+// Shared block layout (32-bit little-endian numbers): the message count at 0;
+// 256 records of { id, size, data offset, reserved } from offset 16; the data
+// from offset 4113, packed in record order.
+class KQ_API MessageChannel {
+public:
+    static constexpr unsigned int MaxMessages = 256;
+    static constexpr unsigned int DataOffset = 4113;
+
+    // size is the byte size of the whole shared block, at least DataOffset. Throws
+    // std::invalid_argument for a smaller size and std::runtime_error when the
+    // named objects cannot be opened. A new block holds an empty queue; an existing
+    // one is used as found.
+    MessageChannel(const std::string& name, unsigned int size);
+    ~MessageChannel();
+
+    MessageChannel(const MessageChannel&) = delete;
+    MessageChannel& operator=(const MessageChannel&) = delete;
+
+    // Appends a message; false, with nothing written, when 256 messages wait or the
+    // data would not fit in the block. A null data with a non-zero size reserves
+    // the space without writing it.
+    bool send(unsigned int id, void* data, unsigned int size);
+    // Takes the oldest message of the id (any id for 0) if its size is exactly size;
+    // false, with the queue unchanged, otherwise.
+    bool recv(unsigned int id, void* buffer, unsigned int size);
+    // Takes the oldest message of the id (any id for 0), whatever its size.
+    bool recv(unsigned int id, std::vector<unsigned char>& data);
+    unsigned int inQueue() const;
+
+    // Every operation throws std::runtime_error naming the channel when the shared
+    // block does not hold a consistent queue; it then changes nothing.
+
+private:
+    std::unique_ptr<MessageChannelImpl> impl_;
+};
+
+}  // namespace ipc
+}  // namespace kq

@@ -1,0 +1,22 @@
+#include <kq/ipc/SystemEvent.h>
+#include <kq/ipc/SystemEventImpl.h>
+
+namespace kq {
+namespace ipc {
+
+SystemEvent::SystemEvent(const std::string& name) : impl_(new SystemEventImpl(name)) {}
+
+SystemEvent::~SystemEvent() = default;
+
+void SystemEvent::set()
+{
+    impl_->set();
+}
+
+void SystemEvent::wait()
+{
+    impl_->wait();
+}
+
+}  // namespace ipc
+}  // namespace kq

@@ -1,0 +1,88 @@
+#include <kq/ipc/SystemMutexImpl.h>
+#include <kq/ipc/detail/LocalName.h>
+
+#include <errno.h>
+#include <time.h>
+
+#include <cstdint>
+
+namespace kq {
+namespace ipc {
+
+namespace {
+
+// The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
+constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
+
+timespec deadlineAfter(std::uint32_t ms)
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    t.tv_sec += ms / 1000;
+    t.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+    if (t.tv_nsec >= 1000000000L) {
+        ++t.tv_sec;
+        t.tv_nsec -= 1000000000L;
+    }
+    return t;
+}
+
+// A lock taken over from a dead owner is a lock granted, as WAIT_ABANDONED is on Windows.
+bool granted(pthread_mutex_t& mutex, int result)
+{
+    if (result == EOWNERDEAD) {
+        pthread_mutex_consistent(&mutex);
+        return true;
+    }
+    return result == 0;
+}
+
+}  // namespace
+
+SystemMutexImpl::SystemMutexImpl(const std::string& name)
+    : object_(detail::localName(name), detail::ObjectKind::Mutex, 0)
+{
+}
+
+SystemMutexImpl::~SystemMutexImpl()
+{
+    if (held_ > 0) {
+        object_.keepMapped();
+    }
+}
+
+void SystemMutexImpl::lock()
+{
+    pthread_mutex_t& mutex = object_.header().mutex;
+    if (granted(mutex, pthread_mutex_lock(&mutex))) {
+        ++held_;
+    }
+}
+
+bool SystemMutexImpl::tryLock(long timeout)
+{
+    const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
+    if (ms == Infinite) {
+        lock();
+        return true;
+    }
+    pthread_mutex_t& mutex = object_.header().mutex;
+    const timespec deadline = deadlineAfter(ms);
+    const int result = ms == 0 ? pthread_mutex_trylock(&mutex)
+                               : pthread_mutex_clocklock(&mutex, CLOCK_MONOTONIC, &deadline);
+    if (!granted(mutex, result)) {
+        return false;
+    }
+    ++held_;
+    return true;
+}
+
+void SystemMutexImpl::unlock()
+{
+    if (pthread_mutex_unlock(&object_.header().mutex) == 0) {
+        --held_;
+    }
+}
+
+}  // namespace ipc
+}  // namespace kq

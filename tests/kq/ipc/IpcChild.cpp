@@ -1,0 +1,118 @@
+#include "IpcTest.h"
+
+#include <kq/ipc/MessageChannel.h>
+#include <kq/ipc/SharedMemory.h>
+#include <kq/ipc/SystemEvent.h>
+#include <kq/ipc/SystemMutex.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <thread>
+
+// The child side of the cross-process tests: each role runs in a process of its
+// own and reports on standard output, one line per step.
+
+namespace {
+
+using namespace kq::ipc;
+
+void say(const std::string& line)
+{
+    std::cout << kqtest::ReportMarker << line << std::endl;
+}
+
+// Until the parent kills this process.
+[[noreturn]] void park()
+{
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+}
+
+std::atomic<std::uint32_t>& wordIn(void* memory)
+{
+    return *static_cast<std::atomic<std::uint32_t>*>(memory);
+}
+
+// Polls a word the parent sets; gives up after a minute.
+void awaitWord(std::atomic<std::uint32_t>& word, std::uint32_t value)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (word.load() != value && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    ASSERT_EQ(value, word.load());
+}
+
+void holdMemory(const std::string& name)
+{
+    SharedMemory memory(name, 64);
+    kqtest::setWordAt(memory, 0, 0xC0FFEE);
+    say("created=" + std::to_string(memory.isCreated()));
+    park();
+}
+
+// Opens the name when the parent raises the gate to 1, counts itself in the
+// block, and stays until the gate goes to 2.
+void raceMemory(const std::string& name)
+{
+    SharedMemory gate(name + "_gate", 4);
+    say("ready");
+    awaitWord(wordIn(gate.begin()), 1);
+    SharedMemory memory(name, 64);
+    wordIn(memory.begin()).fetch_add(1);
+    say("created=" + std::to_string(memory.isCreated()));
+    awaitWord(wordIn(gate.begin()), 2);
+}
+
+void lockMutex(const std::string& name)
+{
+    SystemMutex mutex(name);
+    mutex.lock();
+    say("locked");
+    park();
+}
+
+void waitEvent(const std::string& name)
+{
+    SystemEvent event(name);
+    say("waiting");
+    event.wait();
+    say("woke");
+}
+
+void setEvent(const std::string& name)
+{
+    SystemEvent(name).set();
+}
+
+void sendMessages(const std::string& name)
+{
+    MessageChannel channel(name, 8192);
+    say("queued=" + std::to_string(channel.inQueue()));
+    unsigned char seven[] = {1, 2, 3};
+    unsigned char nine[] = {4, 5};
+    say(channel.send(7, seven, 3) && channel.send(9, nine, 2) ? "sent" : "refused");
+}
+
+const std::map<std::string, std::function<void(const std::string&)>> Roles = {
+    {"hold-memory", holdMemory}, {"race-memory", raceMemory}, {"lock-mutex", lockMutex},
+    {"wait-event", waitEvent},   {"set-event", setEvent},     {"send-messages", sendMessages},
+};
+
+TEST(IpcChild, Run)
+{
+    const char* role = std::getenv("KQ_IPC_ROLE");
+    if (role == nullptr) {
+        GTEST_SKIP() << "child mode of the cross-process tests only";
+    }
+    Roles.at(role)(std::getenv("KQ_IPC_NAME"));
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "IpcTest.h"
+
+#include <kq/ipc/SystemEvent.h>
+
+#include <gtest/gtest.h>
+
+using kq::ipc::SystemEvent;
+
+namespace {
+
+TEST(SystemEvent, ASetWithoutWaiterReleasesTheNextWait)
+{
+    SystemEvent event(kqtest::uniqueName("event"));
+    event.set();
+    event.wait();
+}
+
+TEST(SystemEvent, ASetWakesExactlyOneOfTwoWaitingChildren)
+{
+    const std::string name = kqtest::uniqueName("event");
+    SystemEvent event(name);
+    auto first = kqtest::startChild("wait-event", name);
+    auto second = kqtest::startChild("wait-event", name);
+    kqtest::expectLine(*first, "waiting");
+    kqtest::expectLine(*second, "waiting");
+
+    event.set();
+    // Whichever child woke, the other must still be waiting: a second wake-up
+    // would come at once, so a short look for it suffices.
+    kqtest::Process* woken = nullptr;
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (woken == nullptr && std::chrono::steady_clock::now() < deadline) {
+        for (auto* child : {first.get(), second.get()}) {
+            if (woken == nullptr &&
+                kqtest::readReport(*child, line, std::chrono::milliseconds(20))) {
+                woken = child;
+            }
+        }
+    }
+    ASSERT_NE(nullptr, woken);
+    EXPECT_EQ("woke", line);
+    kqtest::Process* sleeper = woken == first.get() ? second.get() : first.get();
+    EXPECT_FALSE(kqtest::readReport(*sleeper, line, std::chrono::milliseconds(300))) << line;
+
+    event.set();
+    EXPECT_TRUE(kqtest::readReport(*sleeper, line, std::chrono::seconds(30)));
+    EXPECT_EQ(0, first->wait(std::chrono::seconds(30)));
+    EXPECT_EQ(0, second->wait(std::chrono::seconds(30)));
+}
+
+TEST(SystemEvent, AnotherProcessMaySetTheEvent)
+{
+    const std::string name = kqtest::uniqueName("event");
+    SystemEvent event(name);
+    auto child = kqtest::startChild("set-event", name);
+    ASSERT_EQ(0, child->wait(std::chrono::seconds(30))) << child->err();
+    event.wait();
+}
+
+}  // namespace

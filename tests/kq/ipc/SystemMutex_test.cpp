@@ -1,0 +1,71 @@
+#include "IpcTest.h"
+
+#include <kq/ipc/SharedMemory.h>
+#include <kq/ipc/SystemEvent.h>
+#include <kq/ipc/SystemMutex.h>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <stdexcept>
+
+using kq::ipc::SharedMemory;
+using kq::ipc::SystemEvent;
+using kq::ipc::SystemMutex;
+
+namespace {
+
+// tryLock(0) from another thread, through a handle of its own.
+bool freeForAnotherThread(const std::string& name)
+{
+    return std::async(std::launch::async,
+                      [&name] {
+                          SystemMutex other(name);
+                          const bool taken = other.tryLock(0);
+                          if (taken) {
+                              other.unlock();
+                          }
+                          return taken;
+                      })
+        .get();
+}
+
+TEST(SystemMutex, TheOwnerLocksRecursivelyAndReleasesAsOften)
+{
+    const std::string name = kqtest::uniqueName("mutex");
+    SystemMutex mutex(name);
+    EXPECT_TRUE(mutex.tryLock(0));
+    mutex.lock();
+    EXPECT_FALSE(freeForAnotherThread(name));
+    mutex.unlock();
+    EXPECT_FALSE(freeForAnotherThread(name));
+    mutex.unlock();
+    EXPECT_TRUE(freeForAnotherThread(name));
+}
+
+TEST(SystemMutex, AMutexWhoseOwnerWasKilledGoesToTheNextWaiter)
+{
+    const std::string name = kqtest::uniqueName("abandoned");
+    SystemMutex mutex(name);
+    auto child = kqtest::startChild("lock-mutex", name);
+    kqtest::expectLine(*child, "locked");
+    EXPECT_FALSE(mutex.tryLock(0));
+    child.reset();  // killed while it owns the mutex
+
+    ASSERT_TRUE(mutex.tryLock(30000));
+    mutex.unlock();
+    EXPECT_TRUE(freeForAnotherThread(name));
+}
+
+TEST(SystemMutex, ANameHeldByAnotherKindOfObjectIsRefused)
+{
+    const std::string memoryName = kqtest::uniqueName("memory");
+    const std::string mutexName = kqtest::uniqueName("mutex");
+    SharedMemory memory(memoryName, 64);
+    SystemMutex mutex(mutexName);
+    EXPECT_THROW(SystemMutex{memoryName}, std::runtime_error);
+    EXPECT_THROW(SystemEvent{mutexName}, std::runtime_error);
+    EXPECT_THROW(SharedMemory(mutexName, 64), std::runtime_error);
+}
+
+}  // namespace
