@@ -4,9 +4,11 @@
 
 #include <kq/export.h>
 
+#include <kq/Environment.h>
 #include <kq/NumberFormatter.h>
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
+#include <kq/SharedLibrary.h>
 #include <kq/StringUtils.h>
 #include <kq/nvCollection.h>
 
@@ -18,3 +20,6 @@
 
 #include <kq/io/SerialConfig.h>
 #include <kq/io/SerialIO.h>
+
+#include <kq/win32/IsWow64.h>
+#include <kq/win32/registry.h>
