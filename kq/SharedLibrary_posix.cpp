@@ -13,6 +13,11 @@ SharedLibraryImpl::~SharedLibraryImpl()
 
 bool SharedLibraryImpl::loadModule(const std::string& path, LoadError& error)
 {
+    // dlopen("") would hand out the program itself, which is no library the caller named.
+    if (path.empty()) {
+        error = "no file name";
+        return false;
+    }
     module_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module_ == nullptr) {
         const char* reason = ::dlerror();
