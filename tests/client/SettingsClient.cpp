@@ -4,11 +4,13 @@
 //   kq_settings_client --key=Software\Example --library=path
 //
 // prints "answer=<the library's answer> greeting=<$KQTEST_GREETING> runs=<this run's number>".
-#include <kq/kqsystem.h>
-
+// windows.h first: the library's header then meets the system's registry types already declared
+// (win32_tests includes the two the other way round).
 #if defined(_WIN32)
 #  include <windows.h>
 #endif
+
+#include <kq/kqsystem.h>
 
 #include <cstdio>
 #include <exception>

@@ -2,10 +2,6 @@
 
 #include <kq/win32/detail/RegistryStore.h>
 
-#if defined(_WIN32)
-#  include <windows.h>
-#endif
-
 #include <gtest/gtest.h>
 
 #include <random>

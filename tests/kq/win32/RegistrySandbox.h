@@ -2,6 +2,11 @@
 
 #include <kq/win32/registry.h>
 
+// The registry's predefined roots and masks: macros of windows.h on Windows.
+#if defined(_WIN32)
+#  include <windows.h>
+#endif
+
 #include <memory>
 #include <string>
 

@@ -3,10 +3,6 @@
 
 #include "RegistrySandbox.h"
 
-#if defined(_WIN32)
-#  include <windows.h>
-#endif
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,10 +2,6 @@
 
 #include "RegistrySandbox.h"
 
-#if defined(_WIN32)
-#  include <windows.h>
-#endif
-
 #include <gtest/gtest.h>
 
 using namespace kq::win32;
