@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -113,24 +114,20 @@ long resolve(HKEY root, bool create, OpenKey& place)
     return RegistryDatabase::open(folder + "/" + rootFileName(root), create, place.database);
 }
 
-// The names of a key path, one per level; false for an empty level ("a\\\\b", "\\a").
-// One trailing backslash is allowed, as Windows allows it.
+// The names of a key path, one per level. A path may not begin with a backslash; empty levels
+// elsewhere (two backslashes in a row, one at the end) are skipped, as Windows skips them.
 bool splitPath(const std::string& name, std::vector<std::string>& levels)
 {
-    std::string path(name.c_str());
-    if (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    if (path.empty())
-        return name.c_str()[0] == '\0';
-    for (std::size_t start = 0;;) {
-        const std::size_t end = path.find('\\', start);
-        levels.push_back(path.substr(start, end - start));
-        if (levels.back().empty())
-            return false;
-        if (end == std::string::npos)
-            return true;
+    const std::string path(name.c_str());
+    if (!path.empty() && path[0] == '\\')
+        return false;
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start)
+            levels.push_back(path.substr(start, end - start));
         start = end + 1;
     }
+    return true;
 }
 
 long reach(HKEY root, const std::string& name, unsigned long access, bool create, HKEY& key)

@@ -52,6 +52,14 @@ TEST_F(Registry, OpenFindsOnlyExistingKeysAndCreateMakesThePath)
     EXPECT_TRUE(r.open("A\\B", KEY_READ)) << "key names compare case-insensitively";
 }
 
+TEST_F(Registry, PathMayEndButNotBeginWithABackslash)
+{
+    registry r(HKEY_CURRENT_USER);
+    EXPECT_FALSE(r.createAndOpen("\\" + sandbox_.key("leading"), KEY_ALL_ACCESS));
+    EXPECT_TRUE(r.createAndOpen(sandbox_.key("trailing\\"), KEY_ALL_ACCESS));
+    EXPECT_TRUE(r.open(sandbox_.key("trailing"), KEY_READ));
+}
+
 TEST_F(Registry, ObjectWithoutRootOrKeyFailsQuietly)
 {
     registry r;
