@@ -4,9 +4,11 @@
 
 #include <kq/export.h>
 
+#include <kq/Environment.h>
 #include <kq/NumberFormatter.h>
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
+#include <kq/SharedLibrary.h>
 #include <kq/StringUtils.h>
 #include <kq/nvCollection.h>
 
@@ -26,6 +28,8 @@
 #include <kq/ipc/SystemEvent.h>
 #include <kq/ipc/SystemMutex.h>
 
+#include <kq/win32/IsWow64.h>
+#include <kq/win32/registry.h>
 #if defined(_WIN32)
 #  include <kq/win32/SecurityAttributes.h>
 #endif

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace kq {
+
+// The module held by a SharedLibrary. The load decisions live in SharedLibrary.cpp; the
+// members marked "per platform" in SharedLibrary_posix.cpp and SharedLibrary_win32.cpp.
+class SharedLibraryImpl {
+public:
+#if defined(_WIN32)
+    // GetLastError() of the failed load.
+    using LoadError = int;
+#else
+    // dlerror() of the failed load.
+    using LoadError = std::string;
+#endif
+
+    SharedLibraryImpl() = default;
+    // Per platform: releases the module, if one is held.
+    virtual ~SharedLibraryImpl();
+
+    SharedLibraryImpl(const SharedLibraryImpl&) = delete;
+    SharedLibraryImpl& operator=(const SharedLibraryImpl&) = delete;
+
+    bool isLoaded() const
+    {
+        return module_ != nullptr;
+    }
+
+    // Per platform. Loads path into the empty object; false with the system's reason otherwise.
+    bool loadModule(const std::string& path, LoadError& error);
+    // Per platform. The entry point's address; only called while a module is held.
+    void* findSymbol(const std::string& name) const;
+
+private:
+    void* module_ = nullptr;
+};
+
+// Per platform: makes directory the process's current directory, ignoring the result.
+void changeCurrentDirectory(const std::string& directory);
+
+}  // namespace kq

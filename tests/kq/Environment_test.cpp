@@ -1,0 +1,49 @@
+#include <kq/Environment.h>
+
+#include "support/ScopedVariable.h"
+#include "support/Thrown.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// Unique to this run, so that parallel test programs never share it.
+std::string variableName()
+{
+    return "KQTEST_ENV_" + std::to_string(std::random_device()());
+}
+
+TEST(Environment, MissingVariable)
+{
+    const std::string name = variableName();
+    const kqtest::ScopedVariable unset(name);
+    EXPECT_FALSE(kq::environment::has(name));
+    EXPECT_EQ("fallback", kq::environment::get(name, "fallback"));
+    EXPECT_EQ("runtime_error: not found '" + name + "'",
+              support::thrownBy([&] { kq::environment::get(name); }));
+}
+
+TEST(Environment, ValuesOfEveryLength)
+{
+    const std::string name = variableName();
+    for (const std::string& value :
+         {std::string("x"), std::string("two words"), std::string(5000, 'v')}) {
+        const kqtest::ScopedVariable set(name, value);
+        EXPECT_TRUE(kq::environment::has(name));
+        EXPECT_EQ(value, kq::environment::get(name));
+        EXPECT_EQ(value, kq::environment::get(name, "fallback"));
+    }
+}
+
+TEST(Environment, EmptyValueIsSet)
+{
+    const std::string name = variableName();
+    const kqtest::ScopedVariable set(name, "");
+    EXPECT_TRUE(kq::environment::has(name));
+    EXPECT_EQ("", kq::environment::get(name));
+    EXPECT_EQ("", kq::environment::get(name, "fallback"));
+}
+
+}  // namespace

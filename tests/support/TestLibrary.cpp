@@ -1,0 +1,17 @@
+#include "support/TestLibrary.h"
+
+#include "support/ProcessImpl.h"
+
+namespace kqtest {
+
+std::string testLibraryName()
+{
+    return KQ_TEST_LIBRARY;
+}
+
+std::string testLibraryPath()
+{
+    return executableFolder() + testLibraryName();
+}
+
+}  // namespace kqtest
