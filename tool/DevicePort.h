@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace quorvex {
+
 // The device end of a serial line, as the simulator sees it.
 class DevicePort {
 public:
@@ -29,3 +31,5 @@ std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName);
 // A new raw pseudo-terminal: the simulator keeps the master, the loader opens
 // the terminal named by name(). Throws where the system has none.
 std::unique_ptr<DevicePort> openPseudoTerminal();
+
+}  // namespace quorvex

@@ -1,17 +1,13 @@
 #include "DeviceSession.h"
 
+#include "Console.h"
+
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
+namespace quorvex {
 
 namespace {
-
-void print(const std::string& line)
-{
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 std::string hex(const std::vector<unsigned char>& bytes)
 {
@@ -25,14 +21,9 @@ std::vector<unsigned char> receiveBlock(DevicePort& port, std::size_t count,
 {
     std::vector<unsigned char> block(count);
     std::size_t got = 0;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (got < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        got += port.read(block.data() + got, count - got, left);
-    }
+    const Deadline deadline(timeout);
+    while (got < count && !deadline.passed())
+        got += port.read(block.data() + got, count - got, deadline.left());
     block.resize(got);
     return block;
 }
@@ -92,3 +83,5 @@ bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::millisecond
     print(kq::format("summary: %ld of %ld expected blocks matched\n", matched, expected));
     return matched == expected;
 }
+
+}  // namespace quorvex

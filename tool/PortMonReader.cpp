@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+namespace quorvex {
+
 namespace {
 
 ActionKind keywordKind(const std::string& field)
@@ -37,10 +39,10 @@ std::vector<unsigned char> payload(const std::string& lengthField)
 // fopen opens a folder on Linux (reading it then fails like an empty dump) but not
 // on Windows: a folder is refused on both.
 PortMonReader::PortMonReader(const std::string& fileName)
-    : input(fileName, std::ios::in | std::ios::binary)
+    : input_(fileName, std::ios::in | std::ios::binary)
 {
     std::error_code ignored;
-    if (!input.is_open() || std::filesystem::is_directory(fileName, ignored))
+    if (!input_.is_open() || std::filesystem::is_directory(fileName, ignored))
         throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
 }
 
@@ -49,15 +51,15 @@ const PortMonAction* PortMonReader::next()
     std::string line;
     while (readLine(line)) {
         parse(line);
-        if (action.kind != ActionKind::None)
-            return &action;
+        if (action_.kind != ActionKind::None)
+            return &action_;
     }
     return nullptr;
 }
 
 bool PortMonReader::readLine(std::string& line)
 {
-    if (!std::getline(input, line))
+    if (!std::getline(input_, line))
         return false;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -66,19 +68,21 @@ bool PortMonReader::readLine(std::string& line)
 
 void PortMonReader::parse(const std::string& line)
 {
-    action.kind = ActionKind::None;
-    action.data.clear();
+    action_.kind = ActionKind::None;
+    action_.data.clear();
     const std::string* lengthField = nullptr;
     const auto fields = kq::SplitString(line, "\t", true);
     for (const auto& field : fields) {
         const ActionKind kind = keywordKind(field);
         if (kind != ActionKind::None)
-            action.kind = kind;
+            action_.kind = kind;
         else if (field.find("Length ") != std::string::npos)
             lengthField = &field;
     }
-    if (action.kind == ActionKind::Send || action.kind == ActionKind::Recv) {
+    if (action_.kind == ActionKind::Send || action_.kind == ActionKind::Recv) {
         if (lengthField)
-            action.data = payload(*lengthField);
+            action_.data = payload(*lengthField);
     }
 }
+
+}  // namespace quorvex

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quorvex {
+
 enum class ActionKind : std::int32_t {
     None = 0,
     Purge = 1,
@@ -43,6 +45,8 @@ private:
     bool readLine(std::string& line);
     void parse(const std::string& line);
 
-    std::ifstream input;
-    PortMonAction action;
+    std::ifstream input_;
+    PortMonAction action_;
 };
+
+}  // namespace quorvex

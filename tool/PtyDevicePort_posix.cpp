@@ -1,5 +1,7 @@
 #include "DevicePort.h"
 
+#include "Console.h"
+
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -7,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+
+namespace quorvex {
 
 namespace {
 
@@ -20,35 +24,35 @@ public:
     PtyDevicePort()
     {
         char path[128];
-        if (::openpty(&master, &slave, path, nullptr, nullptr) != 0)
+        if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
             throw systemError("openpty");
         termios raw{};
-        ::tcgetattr(slave, &raw);
+        ::tcgetattr(slave_, &raw);
         ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
         // The loader resolves "-s=pts/N" to /dev/pts/N.
-        terminal = std::string(path).substr(std::strlen("/dev/"));
+        terminal_ = std::string(path).substr(std::strlen("/dev/"));
     }
 
     ~PtyDevicePort() override
     {
-        if (slave >= 0)
-            ::close(slave);
-        ::close(master);
+        if (slave_ >= 0)
+            ::close(slave_);
+        ::close(master_);
     }
 
-    std::string name() const override { return terminal; }
+    std::string name() const override { return terminal_; }
 
     std::size_t read(unsigned char* buffer, std::size_t size,
                      std::chrono::milliseconds timeout) override
     {
-        pollfd fd{master, POLLIN, 0};
+        pollfd fd{master_, POLLIN, 0};
         const int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
         if (ready < 0 && errno != EINTR)
             throw systemError("poll");
         if (ready <= 0)
             return 0;
-        const ssize_t n = ::read(master, buffer, size);
+        const ssize_t n = ::read(master_, buffer, size);
         if (n < 0)
             throw systemError("read");
         return static_cast<std::size_t>(n);
@@ -58,7 +62,7 @@ public:
     {
         std::size_t done = 0;
         while (done < data.size()) {
-            const ssize_t n = ::write(master, data.data() + done, data.size() - done);
+            const ssize_t n = ::write(master_, data.data() + done, data.size() - done);
             if (n < 0 && errno != EINTR)
                 throw systemError("write");
             done += n > 0 ? static_cast<std::size_t>(n) : 0;
@@ -70,27 +74,25 @@ public:
     // a hang-up when the host closes the terminal too. Late host bytes are dropped.
     void awaitHostClose(std::chrono::milliseconds timeout) override
     {
-        ::close(slave);
-        slave = -1;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        ::close(slave_);
+        slave_ = -1;
+        const Deadline deadline(timeout);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd fd{master, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+            pollfd fd{master_, POLLIN, 0};
+            if (deadline.passed() || ::poll(&fd, 1, static_cast<int>(deadline.left().count())) <= 0)
                 return;
             unsigned char scratch[256];
-            if ((fd.revents & POLLHUP) || ::read(master, scratch, sizeof scratch) <= 0)
+            if ((fd.revents & POLLHUP) || ::read(master_, scratch, sizeof scratch) <= 0)
                 return;
         }
     }
 
 private:
-    int master = -1;
+    int master_ = -1;
     // Held open until the end: while no program has the terminal open, reading
     // the master fails with EIO instead of waiting for the host.
-    int slave = -1;
-    std::string terminal;
+    int slave_ = -1;
+    std::string terminal_;
 };
 
 }  // namespace
@@ -99,3 +101,5 @@ std::unique_ptr<DevicePort> openPseudoTerminal()
 {
     return std::make_unique<PtyDevicePort>();
 }
+
+}  // namespace quorvex

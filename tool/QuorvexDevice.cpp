@@ -1,5 +1,6 @@
 // The device side of a PortMon dump: serves QuorvexLoader (or the real host
 // program) on a serial port or a pseudo-terminal and checks what it sends.
+#include "Console.h"
 #include "DevicePort.h"
 #include "DeviceSession.h"
 
@@ -7,11 +8,12 @@
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
 namespace {
+
+using namespace quorvex;
 
 const char* const usage =
     "usage: QuorvexDevice -i=<dump> (-s=<device> | --pty) [-t=<ms>]\n"
@@ -35,12 +37,6 @@ std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionVal
             kq::format("invalid timeout '%s': give a whole number of milliseconds above 0",
                        option.value.c_str()));
     return std::chrono::milliseconds(ms);
-}
-
-void print(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
 }
 
 std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName)

@@ -1,9 +1,9 @@
+#include "Console.h"
 #include "Replay.h"
 
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
@@ -13,16 +13,11 @@ namespace {
 class SerialNameOption : public kq::ProgramOptions::StringOptionValue {};
 class InputOption : public kq::ProgramOptions::StringOptionValue {};
 
-void print(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    using quorvex::print;
     SerialNameOption serial;
     InputOption input;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
@@ -37,7 +32,7 @@ int main(int argc, char* argv[])
         if (!input.isSet)
             throw std::runtime_error("input not set");
         showUsage = false;
-        runReplay(serial.value, input.value);
+        quorvex::runReplay(serial.value, input.value);
         print("complete\n");
         return 0;
     } catch (const std::exception& e) {

@@ -1,5 +1,7 @@
 #include "Replay.h"
 
+#include "Console.h"
+#include "LineSettings.h"
 #include "PortMonReader.h"
 
 #include <kq/NumberFormatter.h>
@@ -8,21 +10,15 @@
 #include <kq/logger/ConsoleLogChannel.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <thread>
+
+namespace quorvex {
 
 namespace {
 
 const std::chrono::milliseconds pause(100);
 const std::chrono::milliseconds receiveWindow(2000);
-
-// Each line is flushed at once: a person watches the replay as it happens.
-void print(const std::string& line)
-{
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 kq::logger::ILogger& consoleLogger()
 {
@@ -34,13 +30,7 @@ kq::logger::ILogger& consoleLogger()
 
 kq::io::SerialConfig portConfig(const std::string& serialName)
 {
-    kq::io::SerialConfig config;
-    config.setDeviceName(serialName);
-    config.setBaudRate(115200);
-    config.setDataSize(kq::io::DataBits8);
-    config.setParity(kq::io::ParityNone);
-    config.setStopBits(kq::io::StopBitsOne);
-    config.setFlowControl(kq::io::FlowOff);
+    kq::io::SerialConfig config = fixedLineSettings(serialName);
     config.setCommTimeouts(kq::io::SerialTimeouts{65535, 0, 0, 0, 0});
     config.setBuffersSize(kq::io::SerialBuffersSize{4096, 0});
     return config;
@@ -63,7 +53,7 @@ void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& exp
     const auto count = static_cast<unsigned int>(expected.size());
     print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
                      kq::NumberFormatter::buffer2stringU2(expected.data(), count).c_str()));
-    const auto start = std::chrono::steady_clock::now();
+    const Deadline windowEnd(receiveWindow);
     do {
         const unsigned int waiting = port.available();
         if (waiting == 0 || waiting < count) {
@@ -74,7 +64,7 @@ void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& exp
         const unsigned int got = port.recv(buffer.data(), waiting);
         print(kq::format("read: ( %ld ) %s\n", static_cast<long>(got),
                          kq::NumberFormatter::buffer2stringU(buffer.data(), waiting).c_str()));
-    } while (std::chrono::steady_clock::now() - start <= receiveWindow);
+    } while (!windowEnd.passed());
 }
 
 void perform(const kq::io::SerialIO& port, const PortMonAction& action)
@@ -107,3 +97,5 @@ void runReplay(const std::string& serialName, const std::string& inputFile)
         std::this_thread::sleep_for(pause);
     }
 }
+
+}  // namespace quorvex

@@ -15,6 +15,9 @@
 
 namespace {
 
+using quorvex::PortMonAction;
+using quorvex::PortMonReader;
+
 // "send 0A 1B" and the like; "end" for no action.
 std::string describe(const PortMonAction* action)
 {

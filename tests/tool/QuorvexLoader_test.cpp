@@ -7,7 +7,7 @@
 
 namespace {
 
-using tooltest::runLimit;
+using kqtest::runLimit;
 
 // A PortMon dump of these requests and their last fields, numbered from 1.
 std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests)
@@ -20,7 +20,7 @@ std::string portMon(std::initializer_list<std::pair<const char*, const char*>> r
     return text;
 }
 
-using QuorvexLoader = tooltest::ToolRun;
+using QuorvexLoader = kqtest::ToolRun;
 
 TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice)
 {
@@ -31,17 +31,17 @@ TEST_F(QuorvexLoader, ReplaysTheExampleAgainstTheDevice)
                                          {"IRP_MJ_READ", "Length 2: 90 00"}});
     // A repeated option takes its last value.
     ASSERT_NO_FATAL_FAILURE(run(dump, dump, {"--serial=nosuchport"}));
-    EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
-    EXPECT_EQ(0, deviceStatus) << device->out();
-    EXPECT_EQ(tooltest::text(loader->out()),
+    EXPECT_EQ(0, loaderStatus_) << loader_->out() << loader_->err();
+    EXPECT_EQ(0, deviceStatus_) << device_->out();
+    EXPECT_EQ(kqtest::text(loader_->out()),
               "ACTION: purge\n"
               "ACTION: send 3 bytes\n"
               "ACTION: recv ( 2 ) 90 00 \n"
               "read: ( 2 ) 9000\n"
               "complete\n");
-    EXPECT_EQ(tooltest::text(loader->err()), "openDevice( '" + loaderPort + "' ) OK\n");
-    EXPECT_GE(elapsed.count(), 3 * 100 + 2000);
-    EXPECT_TRUE(deviceSaid("expect 3 bytes: match")) << device->out();
+    EXPECT_EQ(kqtest::text(loader_->err()), "openDevice( '" + loaderPort_ + "' ) OK\n");
+    EXPECT_GE(elapsed_.count(), 3 * 100 + 2000);
+    EXPECT_TRUE(deviceSaid("expect 3 bytes: match")) << device_->out();
 }
 
 // The device answers 6 bytes for 4 expected, then 3 for 4 (left waiting), then
@@ -60,9 +60,9 @@ TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting)
                                          {"IRP_MJ_READ", "Length 3: 11 12 13"},
                                          {"IRP_MJ_WRITE", "Length 1: CC"},
                                          {"IRP_MJ_READ", "Length 1: 14"}})));
-    EXPECT_EQ(0, loaderStatus) << loader->out() << loader->err();
-    EXPECT_EQ(0, deviceStatus) << device->out();
-    EXPECT_EQ(tooltest::text(loader->out()),
+    EXPECT_EQ(0, loaderStatus_) << loader_->out() << loader_->err();
+    EXPECT_EQ(0, deviceStatus_) << device_->out();
+    EXPECT_EQ(kqtest::text(loader_->out()),
               "ACTION: send 1 bytes\n"
               "ACTION: recv ( 4 ) 01 02 03 04 \n"
               "read: ( 6 ) 010203040506\n"
@@ -72,9 +72,9 @@ TEST_F(QuorvexLoader, ReceiveWindowsReadOnlyWhatIsWaiting)
               "ACTION: recv ( 0 ) \n"
               "read: ( 4 ) 11121314\n"
               "complete\n");
-    EXPECT_GE(elapsed.count(), 6 * 100 + 3 * 2000);
+    EXPECT_GE(elapsed_.count(), 6 * 100 + 3 * 2000);
     // Polling every 100 ms costs next to nothing; spinning through a 2 s window would not.
-    EXPECT_LT(loader->cpuTime().count(), 1000);
+    EXPECT_LT(loader_->cpuTime().count(), 1000);
 }
 
 TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore)
@@ -83,10 +83,10 @@ TEST_F(QuorvexLoader, StopsAtANonHexPayloadAfterReplayingWhatCameBefore)
                                          {"IRP_MJ_WRITE", "Length 2: 0G 00"},
                                          {"IRP_MJ_READ", "Length 1: 00"}}),
                                 portMon({{"IRP_MJ_WRITE", "Length 2: 01 02"}})));
-    EXPECT_EQ(1, loaderStatus);
-    EXPECT_EQ(tooltest::text(loader->out()), "ACTION: send 2 bytes\nERROR: invalid hex char 'G'\n");
-    EXPECT_EQ(0, deviceStatus);
-    EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device->out();
+    EXPECT_EQ(1, loaderStatus_);
+    EXPECT_EQ(kqtest::text(loader_->out()), "ACTION: send 2 bytes\nERROR: invalid hex char 'G'\n");
+    EXPECT_EQ(0, deviceStatus_);
+    EXPECT_TRUE(deviceSaid("expect 2 bytes: match")) << device_->out();
 }
 
 std::string substitute(std::string text, const std::string& from, const std::string& to)
@@ -127,10 +127,10 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
         std::vector<std::string> args;
         for (const std::string& a : c.args)
             args.push_back(substitute(substitute(a, "DUMP", dump), "MISSING", missing));
-        auto loader = tooltest::startTool("QuorvexLoader", args);
+        auto loader = kqtest::startTool("QuorvexLoader", args);
         EXPECT_EQ(loader->wait(runLimit), 1);
-        const std::string out = substitute(tooltest::text(loader->out()), missing, "MISSING");
-        const std::string err = tooltest::text(loader->err());
+        const std::string out = substitute(kqtest::text(loader->out()), missing, "MISSING");
+        const std::string err = kqtest::text(loader->err());
         EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
         EXPECT_TRUE(std::regex_match(err, std::regex(c.err))) << err;
     }

@@ -2,7 +2,7 @@
 
 #include "support/PortPair.h"
 
-namespace tooltest {
+namespace kqtest {
 
 std::unique_ptr<kqtest::Process> startTool(const std::string& name,
                                            const std::vector<std::string>& args)
@@ -31,30 +31,30 @@ void ToolRun::SetUp()
 void ToolRun::run(const std::string& hostDump, const std::string& deviceDump,
                   std::vector<std::string> args)
 {
-    const std::string deviceFile = dir.writeFile("device.log", deviceDump);
+    const std::string deviceFile = dir_.writeFile("device.log", deviceDump);
 #ifdef _WIN32
-    device = startTool("QuorvexDevice", {"-s=" + kqtest::testPorts()[1], "-i=" + deviceFile});
+    device_ = startTool("QuorvexDevice", {"-s=" + kqtest::testPorts()[1], "-i=" + deviceFile});
 #else
-    device = startTool("QuorvexDevice", {"--pty", "-i=" + deviceFile});
+    device_ = startTool("QuorvexDevice", {"--pty", "-i=" + deviceFile});
 #endif
     const std::string prefix = "port: ";
     std::string line;
-    ASSERT_TRUE(device->readLine(line, std::chrono::milliseconds(30000)) &&
+    ASSERT_TRUE(device_->readLine(line, std::chrono::milliseconds(30000)) &&
                 line.rfind(prefix, 0) == 0)
         << "QuorvexDevice did not report its port; first line '" << line
-        << "', stderr: " << device->err();
+        << "', stderr: " << device_->err();
 #ifdef _WIN32
-    loaderPort = kqtest::testPorts()[0];
+    loaderPort_ = kqtest::testPorts()[0];
 #else
-    loaderPort = line.substr(prefix.size());
+    loaderPort_ = line.substr(prefix.size());
 #endif
-    args.insert(args.end(), {"-s=" + loaderPort, "-i=" + dir.writeFile("host.log", hostDump)});
+    args.insert(args.end(), {"-s=" + loaderPort_, "-i=" + dir_.writeFile("host.log", hostDump)});
     const auto start = std::chrono::steady_clock::now();
-    loader = startTool("QuorvexLoader", args);
-    loaderStatus = loader->wait(runLimit);
-    elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+    loader_ = startTool("QuorvexLoader", args);
+    loaderStatus_ = loader_->wait(runLimit);
+    elapsed_ = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    deviceStatus = device->wait(runLimit);
+    deviceStatus_ = device_->wait(runLimit);
 }
 
-}  // namespace tooltest
+}  // namespace kqtest

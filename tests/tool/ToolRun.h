@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace tooltest {
+namespace kqtest {
 
 const std::chrono::milliseconds runLimit(60000);
 
@@ -33,14 +33,14 @@ protected:
              std::vector<std::string> args = {});
     bool deviceSaid(const std::string& line) const
     {
-        return text(device->out()).find(line) != std::string::npos;
+        return text(device_->out()).find(line) != std::string::npos;
     }
 
-    kqtest::TempDir dir;
-    std::unique_ptr<kqtest::Process> device, loader;
-    std::string loaderPort;
-    int loaderStatus = -1, deviceStatus = -1;
-    std::chrono::milliseconds elapsed{0};
+    kqtest::TempDir dir_;
+    std::unique_ptr<kqtest::Process> device_, loader_;
+    std::string loaderPort_;
+    int loaderStatus_ = -1, deviceStatus_ = -1;
+    std::chrono::milliseconds elapsed_{0};
 };
 
-}  // namespace tooltest
+}  // namespace kqtest
