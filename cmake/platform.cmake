@@ -14,19 +14,21 @@ endfunction()
 
 if(WIN32 AND MINGW)
   # The library and the programs share one C++ runtime so that exceptions
-  # thrown in the DLL reach the caller's catch.
-  get_filename_component(_gcc_dir ${CMAKE_CXX_COMPILER} REALPATH)
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-                  OUTPUT_VARIABLE _stdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_dw2-1.dll
-                  OUTPUT_VARIABLE _libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libwinpthread-1.dll
-                  OUTPUT_VARIABLE _pthread OUTPUT_STRIP_TRAILING_WHITESPACE)
-  set(KQ_RUNTIME_DLLS ${_stdcxx} ${_libgcc} ${_pthread})
-  foreach(dll ${KQ_RUNTIME_DLLS})
+  # thrown in the DLL reach the caller's catch. 32-bit mingw unwinds with
+  # DWARF-2, 64-bit with SEH: each has its own libgcc.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_libgcc_name libgcc_s_seh-1.dll)
+  else()
+    set(_libgcc_name libgcc_s_dw2-1.dll)
+  endif()
+  set(KQ_RUNTIME_DLLS)
+  foreach(name libstdc++-6.dll ${_libgcc_name} libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${name}
+                    OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT EXISTS ${dll})
-      message(FATAL_ERROR "runtime DLL not found: ${dll}")
+      message(FATAL_ERROR "runtime DLL not found: ${name}")
     endif()
+    list(APPEND KQ_RUNTIME_DLLS ${dll})
   endforeach()
   file(COPY ${KQ_RUNTIME_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 endif()

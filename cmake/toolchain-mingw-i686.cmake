@@ -1,14 +1,4 @@
-# 32-bit Windows with the mingw-w64 i686 posix-thread compilers; programs run
-# under Wine in a private prefix inside the build folder.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+# 32-bit Windows: mingw-w64 i686, run under Wine's 32-bit loader (WOW64 prefix).
+set(KQ_MINGW_TRIPLET i686-w64-mingw32)
+set(KQ_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)
