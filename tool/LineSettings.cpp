@@ -15,3 +15,26 @@ kq::io::SerialConfig fixedLineSettings(const std::string& deviceName)
 }
 
 }  // namespace quorvex
+
+namespace quorvex {
+
+void applyLineChange(kq::io::SerialConfig& config, const LineChange& change)
+{
+    if (change.baudRate != 0)
+        config.setBaudRate(change.baudRate);
+    if (change.dataSize != kq::io::DataBitsUnchanged)
+        config.setDataSize(change.dataSize);
+    if (change.parity != kq::io::ParityUnchanged)
+        config.setParity(change.parity);
+    if (change.stopBits != kq::io::StopBitsUnchanged)
+        config.setStopBits(change.stopBits);
+}
+
+std::string lineChangeText(const LineChange& change)
+{
+    kq::io::SerialConfig config;
+    applyLineChange(config, change);
+    return config.toString();
+}
+
+}  // namespace quorvex

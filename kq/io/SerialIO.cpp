@@ -130,6 +130,11 @@ void SerialIO::purge() const
     impl->purge();
 }
 
+bool SerialIO::deviceLost() const
+{
+    return impl->deviceLost();
+}
+
 std::vector<SerialDeviceData> enumerateSerialDevices()
 {
     return {};
