@@ -29,20 +29,13 @@ public:
 
     void perform(const PortMonAction& action)
     {
-        switch (action.kind) {
-            case ActionKind::Send:
-                expectBlock(action.data);
-                break;
-            case ActionKind::Recv:
-                answer(action.data);
-                break;
-            case ActionKind::Purge:
-                discardInput();
-                break;
-            case ActionKind::Settings:
-            case ActionKind::None:
-                break;
-        }
+        // The device has no line settings to follow: those actions pass.
+        if (action.kind == ActionKind::Send)
+            expectBlock(action.data);
+        else if (action.kind == ActionKind::Recv)
+            answer(action.data);
+        else if (action.kind == ActionKind::Purge)
+            discardInput();
     }
 
     bool summarize() const

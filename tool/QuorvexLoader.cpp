@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -84,16 +85,20 @@ int main(int argc, char* argv[])
     kq::ProgramOptions::OptionsProcessor options('-', '=');
     options.add("s", "serial", "serial device name: 'COM1', 'ttyUSB0'", &o.serial);
     options.add("i", "input", "input file ( PortMon dump)", &o.input);
-    options.add("", "check", "check the dump only", &o.check);
-    options.add("", "lenient", "read more log variants", &o.lenient);
-    options.add("", "port", "replay one port's lines", &o.port);
-    options.add("", "compare", "compare what arrives", &o.compare);
-    options.add("", "fast", "end windows early", &o.fast);
-    options.add("", "window", "read window in ms", &o.window);
-    options.add("", "pause", "pause after each action in ms", &o.pause);
-    options.add("", "config", "port settings", &o.config);
-    options.add("", "log-settings", "apply the log's settings", &o.logSettings);
-    options.add("", "help", "usage", &o.help);
+    // Long names only; the usage text describes them.
+    const std::pair<const char*, StringOptionValue Options::*> longOnly[] = {
+        {"check", &Options::check},
+        {"lenient", &Options::lenient},
+        {"port", &Options::port},
+        {"compare", &Options::compare},
+        {"fast", &Options::fast},
+        {"window", &Options::window},
+        {"pause", &Options::pause},
+        {"config", &Options::config},
+        {"log-settings", &Options::logSettings},
+        {"help", &Options::help}};
+    for (const auto& option : longOnly)
+        options.add("", option.first, option.first, &(o.*option.second));
     options.process(argc, argv);
     if (o.help.isSet) {
         print(usage);
