@@ -27,6 +27,9 @@ public:
     {
     }
 
+    // The host's first act: the time-out counts from here on.
+    void hostOpened() { idle_.restart(timeout_); }
+
     void perform(const PortMonAction& action)
     {
         // The device has no line settings to follow: those actions pass.
@@ -123,6 +126,7 @@ bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::millisecond
     try {
         if (!port.awaitHostOpen(timeout))
             throw HostGone("did not open the port");
+        session.hostOpened();
         while (const PortMonAction* action = reader.next())
             session.perform(*action);
         port.awaitHostClose(timeout);

@@ -17,6 +17,19 @@ TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording)
               "summary: 0 of 1 expected blocks matched\n");
 }
 
+// The device reads a copied two-port log the way the loader does.
+TEST_F(QuorvexDevice, ServesOnePortOfALogReadLeniently)
+{
+    ASSERT_NO_FATAL_FAILURE(run("IRP_MJ_WRITE\tLength 2: 01 02\r\nIRP_MJ_READ\tLength 1: 90\r\n",
+                                "1  IRP_MJ_WRITE  Serial0  Length 1: 55\n"
+                                "2  IRP_MJ_WRITE  Serial3  Length 2: 01 02\n"
+                                "3  IRP_MJ_READ  Serial3  Length 1: 90\n",
+                                {}, {"--lenient", "--port=Serial3"}));
+    EXPECT_EQ(0, loaderStatus_);
+    EXPECT_EQ(0, deviceStatus_) << device_->out();
+    EXPECT_TRUE(deviceSaid("expect 2 bytes: match\nanswer 1 bytes: 90\n")) << device_->out();
+}
+
 TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing)
 {
     for (const std::vector<std::string>& args :
