@@ -26,6 +26,7 @@ using ToolFaults = kqtest::ToolRun;
 #  define SKIP_ON_WINDOWS(why)
 #endif
 
+#ifndef _WIN32
 // Waits for a line of the program's output that starts with the text.
 void awaitLine(kqtest::Process& program, const std::string& start)
 {
@@ -36,6 +37,7 @@ void awaitLine(kqtest::Process& program, const std::string& start)
     }
     FAIL() << "no line starting '" << start << "' in: " << program.out();
 }
+#endif
 
 const std::string writeThenRead =
     request(1, "IRP_MJ_WRITE", "Length 1: 01") + request(2, "IRP_MJ_READ", "Length 1: 02");
