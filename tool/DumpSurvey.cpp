@@ -116,6 +116,9 @@ void warnAbout(const DumpSurvey& survey, const ReaderOptions& options)
                        survey.notUnderstood, survey.firstNotUnderstood,
                        survey.actions() == 0 ? "; nothing was replayed" : "",
                        options.lenient ? "" : " (--lenient reads more log variants)"));
+    if (!options.port.empty() && survey.ports.count(options.port) == 0)
+        printError(kq::format("warning: the log has no lines of port '%s' (it names: %s)\n",
+                              options.port.c_str(), join(survey.ports).c_str()));
     if (survey.ports.size() > 1 && options.port.empty())
         printError(kq::format("warning: the log names several ports (%s): choose one with --port\n",
                               join(survey.ports).c_str()));

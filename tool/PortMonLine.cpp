@@ -26,10 +26,12 @@ const Keyword keywords[] = {
     {"VCOMM_PurgeComm", ActionKind::Purge, true},
 };
 
-const Keyword* keywordOf(const std::string& field, bool lenient)
+const Keyword* keywordOf(const std::string& field, bool lenient, bool settings)
 {
     for (const Keyword& k : keywords) {
-        if ((lenient || !k.lenientOnly) && kq::icompare(field, k.name))
+        const bool wanted =
+            (lenient || !k.lenientOnly) && (settings || k.kind != ActionKind::Settings);
+        if (wanted && kq::icompare(field, k.name))
             return &k;
     }
     return nullptr;
@@ -170,7 +172,7 @@ bool lenientLengthField(const std::string& line, std::string& field)
 
 }  // namespace
 
-PortMonLine parsePortMonLine(const std::string& text, bool lenient)
+PortMonLine parsePortMonLine(const std::string& text, bool lenient, bool settings)
 {
     PortMonLine result;
     result.namesRequest = namesRequest(text);
@@ -183,7 +185,7 @@ PortMonLine parsePortMonLine(const std::string& text, bool lenient)
     const auto fields = lenient ? words(line) : kq::SplitString(line, "\t", true);
     const std::string* lengthField = nullptr;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (const Keyword* k = keywordOf(fields[i], lenient)) {
+        if (const Keyword* k = keywordOf(fields[i], lenient, settings)) {
             result.kind = k->kind;
             result.port = i + 1 < fields.size() && isPortName(fields[i + 1]) ? fields[i + 1] : "";
         } else if (!lenient && fields[i].find("Length ") != std::string::npos) {

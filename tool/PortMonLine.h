@@ -28,6 +28,7 @@ struct PortMonLine {
 // payload after the first ':' of the last field containing "Length ". Lenient
 // reading also takes runs of spaces as separators, a request as any word of the
 // line, a leading '#', the Windows 9x VCOMM names and "Length: N:".
-PortMonLine parsePortMonLine(const std::string& line, bool lenient);
+// The baud rate and line control requests count only when settings is true.
+PortMonLine parsePortMonLine(const std::string& line, bool lenient, bool settings);
 
 }  // namespace quorvex

@@ -101,11 +101,10 @@ bool PortMonReader::readLine(std::string& line)
 
 bool PortMonReader::take(const std::string& line)
 {
-    const PortMonLine parsed = parsePortMonLine(line, options_.lenient);
+    const PortMonLine parsed = parsePortMonLine(line, options_.lenient, options_.settings);
     action_ = PortMonAction();
     action_.line = line_;
-    const bool settings = parsed.kind == ActionKind::Settings;
-    if (parsed.kind == ActionKind::None || (settings && !options_.settings)) {
+    if (parsed.kind == ActionKind::None) {
         if (complete(parsed))
             return true;
         if (parsed.namesRequest)

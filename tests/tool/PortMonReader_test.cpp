@@ -52,6 +52,7 @@ TEST(PortMonReader, ReadsOneLine)
         {" IRP_MJ_WRITE\tLength 1: 01", "end"},
         {"x IRP_MJ_WRITE x\tLength 1: 01", "end"},
         {"IRP_MJ_WRITE\tIRP_MJ_READ\tLength 1: 01", "recv 01"},
+        {"IRP_MJ_WRITE\tIOCTL_SERIAL_SET_BAUD_RATE\tRate: 9600\tLength 1: 01", "send 01"},
         {"IRP_MJ_READ\tLength 1: 01\tLength 1: 02", "recv 02"},
         {"IRP_MJ_READ\t\t\tLength 1: 5A\t", "recv 5A"},
         {"IRP_MJ_WRITE\tLength 3 0A 1B 2C", "send"},
