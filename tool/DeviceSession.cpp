@@ -89,9 +89,13 @@ private:
     {
         unsigned char scratch[256];
         long discarded = 0;
-        while (const std::size_t n =
-                   port_.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
-            discarded += static_cast<long>(n);
+        try {
+            while (const std::size_t n =
+                       port_.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
+                discarded += static_cast<long>(n);
+        } catch (const HostGone&) {
+            // A host that purged last and closed the port left nothing to discard.
+        }
         print(kq::format("purge: %ld bytes discarded\n", discarded));
     }
 

@@ -117,7 +117,7 @@ TEST_F(ToolFaults, DeviceGivesUpAnAnswerTheHostDoesNotRead)
     ASSERT_NO_FATAL_FAILURE(
         run(request(1, "IRP_MJ_WRITE", "Length 1: 01") + request(2, "IRP_MJ_READ", expected),
             request(1, "IRP_MJ_WRITE", "Length 1: 01") + request(2, "IRP_MJ_READ", answer),
-            {"--window=3000"}, {"-t=300"}));
+            {"--window=8000"}, {"-t=2000"}));
     EXPECT_EQ(1, deviceStatus_);
     EXPECT_NE(std::string::npos,
               kqtest::text(device_->out()).find("the host did not read in time\n"))
