@@ -1,17 +1,15 @@
 #include "DeviceSession.h"
 
+#include "Console.h"
+
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
+#include <algorithm>
+
+namespace quorvex {
 
 namespace {
-
-void print(const std::string& line)
-{
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 std::string hex(const std::vector<unsigned char>& bytes)
 {
@@ -19,76 +17,129 @@ std::string hex(const std::vector<unsigned char>& bytes)
                                                static_cast<unsigned int>(bytes.size()));
 }
 
-// Collects up to the expected count; stops early when the host falls silent.
-std::vector<unsigned char> receiveBlock(DevicePort& port, std::size_t count,
-                                        std::chrono::milliseconds timeout)
-{
-    std::vector<unsigned char> block(count);
-    std::size_t got = 0;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (got < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        got += port.read(block.data() + got, count - got, left);
+// How long to wait at a time, so that the host's reading is noticed while it happens.
+const std::chrono::milliseconds activityCheck(100);
+
+class Session {
+public:
+    Session(DevicePort& port, std::chrono::milliseconds timeout)
+        : port_(port), timeout_(timeout), idle_(timeout)
+    {
     }
-    block.resize(got);
-    return block;
-}
 
-bool expectBlock(DevicePort& port, const std::vector<unsigned char>& expected,
-                 std::chrono::milliseconds timeout)
-{
-    const auto arrived = receiveBlock(port, expected.size(), timeout);
-    const long count = static_cast<long>(expected.size());
-    if (arrived == expected) {
-        print(kq::format("expect %ld bytes: match\n", count));
-        return true;
+    // The host's first act: the time-out counts from here on.
+    void hostOpened() { idle_.restart(timeout_); }
+
+    void perform(const PortMonAction& action)
+    {
+        // The device has no line settings to follow: those actions pass.
+        if (action.kind == ActionKind::Send)
+            expectBlock(action.data);
+        else if (action.kind == ActionKind::Recv)
+            answer(action.data);
+        else if (action.kind == ActionKind::Purge)
+            discardInput();
     }
-    print(kq::format("expect %ld bytes: MISMATCH expected %s received %s\n", count,
-                     hex(expected).c_str(), hex(arrived).c_str()));
-    return false;
-}
 
-void discardInput(DevicePort& port)
-{
-    unsigned char scratch[256];
-    long discarded = 0;
-    while (const std::size_t n = port.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
-        discarded += static_cast<long>(n);
-    print(kq::format("purge: %ld bytes discarded\n", discarded));
-}
+    bool summarize() const
+    {
+        print(kq::format("summary: %ld of %ld expected blocks matched", matched_, expected_) +
+              (unanswered_ ? kq::format(", %ld answers not taken", unanswered_) : "") + "\n");
+        return matched_ == expected_ && unanswered_ == 0;
+    }
 
-void answer(DevicePort& port, const std::vector<unsigned char>& data)
-{
-    port.write(data);
-    print(kq::format("answer %ld bytes: %s\n", static_cast<long>(data.size()), hex(data).c_str()));
-}
+    void countRestAsMissed(PortMonReader& reader)
+    {
+        while (const PortMonAction* action = reader.next())
+            expected_ += action->kind == ActionKind::Send ? 1 : 0;
+    }
+
+private:
+    // Collects up to the expected count; stops early when the host falls silent.
+    std::vector<unsigned char> receiveBlock(std::size_t count)
+    {
+        std::vector<unsigned char> block(count);
+        std::size_t got = 0;
+        while (got < count && !idle_.passed()) {
+            const std::size_t n =
+                port_.read(block.data() + got, count - got, std::min(idle_.left(), activityCheck));
+            got += n;
+            if (n > 0 || port_.hostActed())
+                idle_.restart(timeout_);
+        }
+        block.resize(got);
+        return block;
+    }
+
+    void expectBlock(const std::vector<unsigned char>& expected)
+    {
+        ++expected_;
+        const auto arrived = receiveBlock(expected.size());
+        const long count = static_cast<long>(expected.size());
+        if (arrived == expected) {
+            ++matched_;
+            print(kq::format("expect %ld bytes: match\n", count));
+            return;
+        }
+        print(kq::format("expect %ld bytes: MISMATCH expected %s received %s\n", count,
+                         hex(expected).c_str(), hex(arrived).c_str()));
+    }
+
+    void discardInput()
+    {
+        unsigned char scratch[256];
+        long discarded = 0;
+        try {
+            while (const std::size_t n =
+                       port_.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
+                discarded += static_cast<long>(n);
+        } catch (const HostGone&) {
+            // A host that purged last and closed the port left nothing to discard.
+        }
+        print(kq::format("purge: %ld bytes discarded\n", discarded));
+    }
+
+    // A host that does not read would otherwise hold the device in its write for ever.
+    void answer(const std::vector<unsigned char>& data)
+    {
+        const std::size_t written = port_.write(data, timeout_);
+        const long count = static_cast<long>(data.size());
+        if (written == data.size()) {
+            print(kq::format("answer %ld bytes: %s\n", count, hex(data).c_str()));
+            return;
+        }
+        ++unanswered_;
+        print(kq::format("answer %ld bytes: only %ld taken, the host did not read in time\n", count,
+                         static_cast<long>(written)));
+    }
+
+    DevicePort& port_;
+    const std::chrono::milliseconds timeout_;
+    Deadline idle_;
+    long expected_ = 0;
+    long matched_ = 0;
+    long unanswered_ = 0;
+};
 
 }  // namespace
 
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds blockTimeout)
+bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout)
 {
-    long expected = 0;
-    long matched = 0;
-    while (const PortMonAction* action = reader.next()) {
-        switch (action->kind) {
-            case ActionKind::Send:
-                ++expected;
-                matched += expectBlock(port, action->data, blockTimeout) ? 1 : 0;
-                break;
-            case ActionKind::Recv:
-                answer(port, action->data);
-                break;
-            case ActionKind::Purge:
-                discardInput(port);
-                break;
-            case ActionKind::None:
-                break;
-        }
+    Session session(port, timeout);
+    bool served = true;
+    try {
+        if (!port.awaitHostOpen(timeout))
+            throw HostGone("did not open the port");
+        session.hostOpened();
+        while (const PortMonAction* action = reader.next())
+            session.perform(*action);
+        port.awaitHostClose(timeout);
+    } catch (const HostGone& e) {
+        print(kq::format("host: %s\n", e.what()));
+        session.countRestAsMissed(reader);
+        served = false;
     }
-    port.awaitHostClose(blockTimeout);
-    print(kq::format("summary: %ld of %ld expected blocks matched\n", matched, expected));
-    return matched == expected;
+    return session.summarize() && served;
 }
+
+}  // namespace quorvex

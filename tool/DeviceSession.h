@@ -5,7 +5,14 @@
 
 #include <chrono>
 
+namespace quorvex {
+
 // Plays the device side of a dump: what the host wrote is expected and compared,
-// what the host read is answered, a purge discards unread input. Reports each
-// step and a summary on stdout; true when every expected block arrived and matched.
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds blockTimeout);
+// what the host read is answered, a purge discards unread input. Waits for the
+// host to open the port first and to close it at the end. The time-out counts
+// from the last thing the host was seen to do. Reports each step and a summary
+// on stdout; true when every expected block arrived and matched and every
+// answer was taken.
+bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout);
+
+}  // namespace quorvex

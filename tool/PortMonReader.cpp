@@ -4,28 +4,19 @@
 #include <kq/StringUtils.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <stdexcept>
+
+namespace quorvex {
 
 namespace {
 
-ActionKind keywordKind(const std::string& field)
-{
-    if (kq::icompare(field, "IRP_MJ_WRITE"))
-        return ActionKind::Send;
-    if (kq::icompare(field, "IRP_MJ_READ"))
-        return ActionKind::Recv;
-    if (kq::icompare(field, "IOCTL_SERIAL_PURGE"))
-        return ActionKind::Purge;
-    return ActionKind::None;
-}
+// Requests held for a completion line; past this many, a request is returned as it stands.
+const std::size_t maxPending = 1024;
 
-std::vector<unsigned char> payload(const std::string& lengthField)
+std::vector<unsigned char> decode(std::string hex)
 {
-    const auto colon = lengthField.find(':');
-    if (colon == std::string::npos)
-        return {};
-    std::string hex = lengthField.substr(colon + 1);
     hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
     return kq::NumberFormatter::string2buffer(hex);
 }
@@ -33,52 +24,135 @@ std::vector<unsigned char> payload(const std::string& lengthField)
 }  // namespace
 
 // Binary mode, so '\r' handling is the same on every platform; readLine strips it.
-// libstdc++ opens through fopen, which shares the file for reading and writing.
-// fopen opens a folder on Linux (reading it then fails like an empty dump) but not
-// on Windows: a folder is refused on both.
-PortMonReader::PortMonReader(const std::string& fileName)
-    : input(fileName, std::ios::in | std::ios::binary)
+// fopen shares the file for reading and writing on both platforms. It opens a
+// folder on Linux (reading it then fails) but not on Windows: a folder is refused
+// on both.
+PortMonReader::PortMonReader(const std::string& fileName, const ReaderOptions& options)
+    : file_(std::fopen(fileName.c_str(), "rb")),
+      buffer_(64 * 1024),
+      fileName_(fileName),
+      options_(options)
 {
     std::error_code ignored;
-    if (!input.is_open() || std::filesystem::is_directory(fileName, ignored))
+    if (file_ && std::filesystem::is_directory(fileName, ignored)) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!file_)
         throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
+}
+
+PortMonReader::~PortMonReader()
+{
+    std::fclose(file_);
 }
 
 const PortMonAction* PortMonReader::next()
 {
     std::string line;
     while (readLine(line)) {
-        parse(line);
-        if (action.kind != ActionKind::None)
-            return &action;
+        if (take(line))
+            return &action_;
     }
-    return nullptr;
+    if (pending_.empty())
+        return nullptr;
+    action_ = std::move(pending_.front().second);
+    pending_.erase(pending_.begin());
+    return &action_;
 }
 
+bool PortMonReader::refill()
+{
+    bufferStart_ = 0;
+    bufferEnd_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    if (bufferEnd_ == 0 && std::ferror(file_))
+        throw DumpError(kq::format("can't read '%s' at line %ld: %s", fileName_.c_str(), line_ + 1,
+                                   std::strerror(errno)));
+    return bufferEnd_ > 0;
+}
+
+// A read error is no end of the dump: replaying what came before it as if it
+// were all would report success for half a recording.
 bool PortMonReader::readLine(std::string& line)
 {
-    if (!std::getline(input, line))
+    line.clear();
+    bool any = false;
+    while (bufferStart_ < bufferEnd_ || refill()) {
+        const char* start = buffer_.data() + bufferStart_;
+        const std::size_t size = bufferEnd_ - bufferStart_;
+        const char* end = static_cast<const char*>(std::memchr(start, '\n', size));
+        const std::size_t length = end ? static_cast<std::size_t>(end - start) : size;
+        if (line.size() + length > maxLineLength)
+            throw DumpError(kq::format("line %ld is longer than %lu bytes: no PortMon line is",
+                                       line_ + 1, static_cast<unsigned long>(maxLineLength)));
+        line.append(start, length);
+        bufferStart_ += length + (end ? 1 : 0);
+        any = true;
+        if (end)
+            break;
+    }
+    if (!any)
         return false;
+    ++line_;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return true;
 }
 
-void PortMonReader::parse(const std::string& line)
+bool PortMonReader::take(const std::string& line)
 {
-    action.kind = ActionKind::None;
-    action.data.clear();
-    const std::string* lengthField = nullptr;
-    const auto fields = kq::SplitString(line, "\t", true);
-    for (const auto& field : fields) {
-        const ActionKind kind = keywordKind(field);
-        if (kind != ActionKind::None)
-            action.kind = kind;
-        else if (field.find("Length ") != std::string::npos)
-            lengthField = &field;
+    const PortMonLine parsed = parsePortMonLine(line, options_.lenient, options_.settings);
+    action_ = PortMonAction();
+    action_.line = line_;
+    if (parsed.kind == ActionKind::None) {
+        if (complete(parsed))
+            return true;
+        if (parsed.namesRequest)
+            countNotUnderstood();
+        return false;
     }
-    if (action.kind == ActionKind::Send || action.kind == ActionKind::Recv) {
-        if (lengthField)
-            action.data = payload(*lengthField);
+    if (!parsed.port.empty())
+        ports_.insert(parsed.port);
+    if (!options_.port.empty() && parsed.port != options_.port)
+        return false;
+    action_.kind = parsed.kind;
+    action_.port = parsed.port;
+    action_.change = parsed.change;
+    if (parsed.kind != ActionKind::Send && parsed.kind != ActionKind::Recv)
+        return true;
+    action_.declared = parsed.declared;
+    if (options_.lenient && !parsed.hasPayload && !parsed.sequence.empty() &&
+        pending_.size() < maxPending) {
+        pending_.emplace_back(parsed.sequence, action_);
+        return false;
     }
+    if (parsed.hasPayload)
+        action_.data = decode(parsed.payload);
+    return true;
 }
+
+// A completion line: the number of a waiting request, no request of its own, a payload.
+bool PortMonReader::complete(const PortMonLine& parsed)
+{
+    if (parsed.sequence.empty() || !parsed.hasPayload || parsed.kind != ActionKind::None)
+        return false;
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(), [&](const auto& entry) {
+        return entry.first == parsed.sequence;
+    });
+    if (waiting == pending_.end())
+        return false;
+    action_ = std::move(waiting->second);
+    pending_.erase(waiting);
+    if (parsed.declared >= 0)
+        action_.declared = parsed.declared;
+    action_.data = decode(parsed.payload);
+    return true;
+}
+
+void PortMonReader::countNotUnderstood()
+{
+    if (notUnderstood_++ == 0)
+        firstNotUnderstood_ = line_;
+}
+
+}  // namespace quorvex

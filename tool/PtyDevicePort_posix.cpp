@@ -1,12 +1,20 @@
 #include "DevicePort.h"
 
+#include "Console.h"
+
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+
+namespace quorvex {
 
 namespace {
 
@@ -15,82 +23,160 @@ std::runtime_error systemError(const std::string& call)
     return std::runtime_error(call + " failed: " + std::strerror(errno));
 }
 
+int pollMs(const Deadline& deadline)
+{
+    return static_cast<int>(deadline.left().count());
+}
+
+// The host's opening and closing of the terminal are seen through inotify on
+// its device node: the master alone cannot tell while this end holds the
+// terminal open too, and it must (see slave_).
 class PtyDevicePort : public DevicePort {
 public:
     PtyDevicePort()
     {
         char path[128];
-        if (::openpty(&master, &slave, path, nullptr, nullptr) != 0)
+        if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
             throw systemError("openpty");
         termios raw{};
-        ::tcgetattr(slave, &raw);
+        ::tcgetattr(slave_, &raw);
         ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0)
+            throw systemError("inotify");
         // The loader resolves "-s=pts/N" to /dev/pts/N.
-        terminal = std::string(path).substr(std::strlen("/dev/"));
+        terminal_ = std::string(path).substr(std::strlen("/dev/"));
     }
 
     ~PtyDevicePort() override
     {
-        if (slave >= 0)
-            ::close(slave);
-        ::close(master);
+        ::close(watch_);
+        if (slave_ >= 0)
+            ::close(slave_);
+        ::close(master_);
     }
 
-    std::string name() const override { return terminal; }
+    std::string name() const override { return terminal_; }
+
+    bool awaitHostOpen(std::chrono::milliseconds timeout) override
+    {
+        const Deadline deadline(timeout);
+        try {
+            while (!opened_ && wait(0, deadline) != 0) {
+            }
+        } catch (const HostGone&) {
+            // Opened and closed already: what follows finds out what it missed.
+        }
+        return opened_;
+    }
 
     std::size_t read(unsigned char* buffer, std::size_t size,
                      std::chrono::milliseconds timeout) override
     {
-        pollfd fd{master, POLLIN, 0};
-        const int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
-        if (ready < 0 && errno != EINTR)
-            throw systemError("poll");
-        if (ready <= 0)
-            return 0;
-        const ssize_t n = ::read(master, buffer, size);
-        if (n < 0)
-            throw systemError("read");
-        return static_cast<std::size_t>(n);
-    }
-
-    void write(const std::vector<unsigned char>& data) override
-    {
-        std::size_t done = 0;
-        while (done < data.size()) {
-            const ssize_t n = ::write(master, data.data() + done, data.size() - done);
-            if (n < 0 && errno != EINTR)
-                throw systemError("write");
-            done += n > 0 ? static_cast<std::size_t>(n) : 0;
+        const Deadline deadline(timeout);
+        for (;;) {
+            const ssize_t n = ::read(master_, buffer, size);
+            if (n > 0)
+                return static_cast<std::size_t>(n);
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                throw systemError("read");
+            if (wait(POLLIN, deadline) == 0)
+                return 0;
         }
     }
 
-    // Closing the master hangs the terminal up, which discards what the host has
-    // not read yet. Once this end's own descriptor is closed, the master reports
-    // a hang-up when the host closes the terminal too. Late host bytes are dropped.
+    std::size_t write(const std::vector<unsigned char>& data,
+                      std::chrono::milliseconds timeout) override
+    {
+        const Deadline deadline(timeout);
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(master_, data.data() + done, data.size() - done);
+            if (n > 0)
+                done += static_cast<std::size_t>(n);
+            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                throw systemError("write");
+            else if (wait(POLLOUT, deadline) == 0)
+                break;
+        }
+        return done;
+    }
+
+    bool hostActed() override
+    {
+        int unread = 0;
+        ::ioctl(slave_, FIONREAD, &unread);
+        const bool readSome = unread < unread_;
+        unread_ = unread;
+        return readSome;
+    }
+
+    // Late host bytes are dropped.
     void awaitHostClose(std::chrono::milliseconds timeout) override
     {
-        ::close(slave);
-        slave = -1;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd fd{master, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-                return;
+        const Deadline deadline(timeout);
+        try {
             unsigned char scratch[256];
-            if ((fd.revents & POLLHUP) || ::read(master, scratch, sizeof scratch) <= 0)
-                return;
+            while (read(scratch, sizeof scratch, deadline.left()) > 0) {
+            }
+        } catch (const HostGone&) {
         }
     }
 
 private:
-    int master = -1;
+    // Waits for the event on the master (0: only for the host's open or close)
+    // until the deadline; returns the event, or 0 when the deadline passed. Throws
+    // HostGone once the host has closed the terminal again.
+    short wait(short event, const Deadline& deadline)
+    {
+        for (;;) {
+            pollfd fds[2] = {{watch_, POLLIN, 0}, {master_, event, 0}};
+            const int ready = ::poll(fds, event ? 2 : 1, pollMs(deadline));
+            if (ready < 0 && errno != EINTR)
+                throw systemError("poll");
+            if (fds[0].revents & POLLIN)
+                takeHostEvents();
+            if (opened_ && openCount_ == 0)
+                throw HostGone("closed " + terminal_ + " before the end");
+            if (event == 0 && opened_)
+                return POLLIN;
+            if (fds[1].revents & event)
+                return event;
+            if (deadline.passed())
+                return 0;
+        }
+    }
+
+    void takeHostEvents()
+    {
+        alignas(inotify_event) char events[4096];
+        ssize_t n;
+        while ((n = ::read(watch_, events, sizeof events)) > 0) {
+            for (char* at = events; at < events + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->mask & IN_OPEN) {
+                    ++openCount_;
+                    opened_ = true;
+                } else if (event->mask & IN_CLOSE) {
+                    openCount_ = std::max(openCount_ - 1, 0);
+                }
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+    }
+
+    int master_ = -1;
     // Held open until the end: while no program has the terminal open, reading
-    // the master fails with EIO instead of waiting for the host.
-    int slave = -1;
-    std::string terminal;
+    // the master fails with EIO instead of waiting for the host. It also shows
+    // what the host has not read yet.
+    int slave_ = -1;
+    int watch_ = -1;
+    std::string terminal_;
+    bool opened_ = false;
+    int openCount_ = 0;
+    int unread_ = 0;
 };
 
 }  // namespace
@@ -99,3 +185,5 @@ std::unique_ptr<DevicePort> openPseudoTerminal()
 {
     return std::make_unique<PtyDevicePort>();
 }
+
+}  // namespace quorvex

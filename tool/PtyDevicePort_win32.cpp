@@ -2,7 +2,11 @@
 
 #include <stdexcept>
 
+namespace quorvex {
+
 std::unique_ptr<DevicePort> openPseudoTerminal()
 {
     throw std::runtime_error("--pty needs a system with pseudo-terminals; use -s=COMn");
 }
+
+}  // namespace quorvex

@@ -1,5 +1,6 @@
 // The device side of a PortMon dump: serves QuorvexLoader (or the real host
 // program) on a serial port or a pseudo-terminal and checks what it sends.
+#include "Console.h"
 #include "DevicePort.h"
 #include "DeviceSession.h"
 
@@ -7,25 +8,28 @@
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
 namespace {
 
+using kq::ProgramOptions::StringOptionValue;
+
 const char* const usage =
-    "usage: QuorvexDevice -i=<dump> (-s=<device> | --pty) [-t=<ms>]\n"
+    "usage: QuorvexDevice -i=<dump> (-s=<device> | --pty) [-t=<ms>] [--lenient] [--port=NAME]\n"
     "  -i, --input=FILE    PortMon dump whose device side to play\n"
     "  -s, --serial=NAME   serial device to serve: 'COM2', 'ttyUSB1'\n"
     "  -p, --pty           create a pseudo-terminal and serve it (not on Windows);\n"
     "                      its name for the loader's -s= option is printed as 'port: NAME'\n"
-    "  -t, --timeout=MS    wait per expected block from the host, default 10000\n";
+    "  -t, --timeout=MS    how long the host may do nothing, default 10000\n"
+    "  --lenient           read the log variants QuorvexLoader --lenient reads\n"
+    "  --port=NAME         serve only the lines of this port, e.g. Serial3\n";
 
 const std::chrono::milliseconds defaultTimeout(10000);
 
 // A rejected option value would look like a missing one, so the text is checked
 // here, where a bad value can be named.
-std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionValue& option)
+std::chrono::milliseconds hostTimeout(const StringOptionValue& option)
 {
     if (!option.isSet)
         return defaultTimeout;
@@ -37,32 +41,27 @@ std::chrono::milliseconds blockTimeout(const kq::ProgramOptions::StringOptionVal
     return std::chrono::milliseconds(ms);
 }
 
-void print(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
-
-std::unique_ptr<DevicePort> openPort(bool pty, const std::string& serialName)
+std::unique_ptr<quorvex::DevicePort> openPort(bool pty, const std::string& serialName,
+                                              std::chrono::milliseconds timeout)
 {
     if (pty)
-        return openPseudoTerminal();
-    return openSerialPort(serialName);
+        return quorvex::openPseudoTerminal();
+    return quorvex::openSerialPort(serialName, timeout);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    kq::ProgramOptions::StringOptionValue serial;
-    kq::ProgramOptions::StringOptionValue input;
-    kq::ProgramOptions::StringOptionValue pty;
-    kq::ProgramOptions::StringOptionValue timeout;
+    using quorvex::print;
+    StringOptionValue serial, input, pty, timeout, lenient, port;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
     options.add("s", "serial", "serial device to serve", &serial);
     options.add("i", "input", "PortMon dump", &input);
     options.add("p", "pty", "serve a new pseudo-terminal", &pty);
-    options.add("t", "timeout", "ms to wait for each expected block", &timeout);
+    options.add("t", "timeout", "ms the host may do nothing", &timeout);
+    options.add("", "lenient", "read more log variants", &lenient);
+    options.add("", "port", "serve one port's lines", &port);
     options.process(argc, argv);
 
     try {
@@ -70,11 +69,14 @@ int main(int argc, char* argv[])
             print(usage);
             return 1;
         }
-        const auto perBlock = blockTimeout(timeout);
-        PortMonReader reader(input.value);
-        const auto port = openPort(pty.isSet, serial.value);
-        print(kq::format("port: %s\n", port->name().c_str()));
-        return serveDump(reader, *port, perBlock) ? 0 : 1;
+        const auto idle = hostTimeout(timeout);
+        quorvex::ReaderOptions reading;
+        reading.lenient = lenient.isSet;
+        reading.port = port.value;
+        quorvex::PortMonReader reader(input.value, reading);
+        const auto device = openPort(pty.isSet, serial.value, idle);
+        print(kq::format("port: %s\n", device->name().c_str()));
+        return quorvex::serveDump(reader, *device, idle) ? 0 : 1;
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         return 1;

@@ -1,45 +1,127 @@
+#include "Console.h"
+#include "DumpSurvey.h"
+#include "Interrupt.h"
 #include "Replay.h"
 
+#include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
-// Distinct types for the two options; they add nothing to the string value.
-class SerialNameOption : public kq::ProgramOptions::StringOptionValue {};
-class InputOption : public kq::ProgramOptions::StringOptionValue {};
+using kq::ProgramOptions::StringOptionValue;
 
-void print(const std::string& text)
+// Distinct types for the two options; they add nothing to the string value.
+class SerialNameOption : public StringOptionValue {};
+class InputOption : public StringOptionValue {};
+
+const char* const usage =
+    "usage: QuorvexLoader -s=<device> -i=<dump> [options]\n"
+    "       QuorvexLoader --check -i=<dump> [--lenient] [--port=NAME] [--log-settings]\n"
+    "  -s, --serial=NAME    serial device to replay on: 'COM1', 'ttyUSB0'\n"
+    "  -i, --input=FILE     PortMon dump (log saved with hex display)\n"
+    "  --check              read the whole dump, print each action and a summary;\n"
+    "                       open no port; exit 1 when a problem was found\n"
+    "  --lenient            also read space-separated columns, a leading '#', requests\n"
+    "                       completed on a later line, Windows 9x VCOMM names\n"
+    "  --port=NAME          replay only the lines of this port, e.g. Serial3\n"
+    "  --compare            after each read window print match or MISMATCH; exit 2\n"
+    "                       when anything differed\n"
+    "  --fast               end a read window once the expected bytes are in, no\n"
+    "                       window for empty reads, no pause after an action\n"
+    "  --window=MS          read window, default 2000\n"
+    "  --pause=MS           pause after each action, default 100 (0 with --fast)\n"
+    "  --config=TEXT        port settings as 'baud=9600;data=8;parity=none;stop=1;flow=off'\n"
+    "                       instead of 115200 8N1\n"
+    "  --log-settings       apply the log's own baud rate and line control requests\n"
+    "                       where they occur\n"
+    "  --help               this text\n";
+
+struct Options {
+    SerialNameOption serial;
+    InputOption input;
+    StringOptionValue check, lenient, port, compare, fast, window, pause, config, logSettings, help;
+};
+
+std::chrono::milliseconds duration(const StringOptionValue& option, const char* name,
+                                   std::chrono::milliseconds otherwise)
 {
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    if (!option.isSet)
+        return otherwise;
+    int ms = 0;
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0)
+        throw std::runtime_error(
+            kq::format("invalid --%s '%s': give a whole number of ms", name, option.value.c_str()));
+    return std::chrono::milliseconds(ms);
+}
+
+quorvex::ReplayOptions replayOptions(const Options& o)
+{
+    quorvex::ReplayOptions result;
+    result.reader.lenient = o.lenient.isSet;
+    result.reader.port = o.port.value;
+    result.reader.settings = o.logSettings.isSet;
+    result.compare = o.compare.isSet;
+    result.fast = o.fast.isSet;
+    result.window = duration(o.window, "window", result.window);
+    result.pause =
+        duration(o.pause, "pause", o.fast.isSet ? std::chrono::milliseconds(0) : result.pause);
+    result.config = o.config.value;
+    if (o.config.isSet && o.config.value.empty())
+        throw std::runtime_error("invalid --config '': give the settings, e.g. 'baud=9600'");
+    return result;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    SerialNameOption serial;
-    InputOption input;
+    using quorvex::print;
+    Options o;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
-    options.add("s", "serial", "serial device name: 'COM1', 'ttyUSB0'", &serial);
-    options.add("i", "input", "input file ( PortMon dump)", &input);
+    options.add("s", "serial", "serial device name: 'COM1', 'ttyUSB0'", &o.serial);
+    options.add("i", "input", "input file ( PortMon dump)", &o.input);
+    // Long names only; the usage text describes them.
+    const std::pair<const char*, StringOptionValue Options::*> longOnly[] = {
+        {"check", &Options::check},
+        {"lenient", &Options::lenient},
+        {"port", &Options::port},
+        {"compare", &Options::compare},
+        {"fast", &Options::fast},
+        {"window", &Options::window},
+        {"pause", &Options::pause},
+        {"config", &Options::config},
+        {"log-settings", &Options::logSettings},
+        {"help", &Options::help}};
+    for (const auto& option : longOnly)
+        options.add("", option.first, option.first, &(o.*option.second));
     options.process(argc, argv);
+    if (o.help.isSet) {
+        print(usage);
+        return 0;
+    }
 
     bool showUsage = true;
     try {
-        if (!serial.isSet)
+        if (!o.serial.isSet && !o.check.isSet)
             throw std::runtime_error("serial name not set");
-        if (!input.isSet)
+        if (!o.input.isSet)
             throw std::runtime_error("input not set");
         showUsage = false;
-        runReplay(serial.value, input.value);
+        const quorvex::ReplayOptions replay = replayOptions(o);
+        if (o.check.isSet)
+            return quorvex::checkDump(o.input.value, replay.reader);
+        quorvex::catchInterrupts();
+        const int status = quorvex::runReplay(o.serial.value, o.input.value, replay);
         print("complete\n");
-        return 0;
+        return status;
+    } catch (const quorvex::Interrupted& e) {
+        print(kq::format("ERROR: %s\n", e.what()));
+        return e.exitStatus();
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         if (showUsage)

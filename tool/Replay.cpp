@@ -1,28 +1,22 @@
 #include "Replay.h"
 
-#include "PortMonReader.h"
+#include "Console.h"
+#include "DumpSurvey.h"
+#include "Interrupt.h"
+#include "LineSettings.h"
+#include "ReceiveWindow.h"
 
-#include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 #include <kq/io/SerialIO.h>
 #include <kq/logger/ConsoleLogChannel.h>
 
-#include <chrono>
-#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
-#include <thread>
+
+namespace quorvex {
 
 namespace {
-
-const std::chrono::milliseconds pause(100);
-const std::chrono::milliseconds receiveWindow(2000);
-
-// Each line is flushed at once: a person watches the replay as it happens.
-void print(const std::string& line)
-{
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 kq::logger::ILogger& consoleLogger()
 {
@@ -32,78 +26,159 @@ kq::logger::ILogger& consoleLogger()
     return kq::logger::add("", channel);
 }
 
-kq::io::SerialConfig portConfig(const std::string& serialName)
+kq::io::SerialConfig lineSettings(const std::string& serialName, const std::string& text)
 {
-    kq::io::SerialConfig config;
-    config.setDeviceName(serialName);
-    config.setBaudRate(115200);
-    config.setDataSize(kq::io::DataBits8);
-    config.setParity(kq::io::ParityNone);
-    config.setStopBits(kq::io::StopBitsOne);
-    config.setFlowControl(kq::io::FlowOff);
+    if (text.empty())
+        return fixedLineSettings(serialName);
+    try {
+        kq::io::SerialConfig config = kq::io::SerialConfig::fromString(text);
+        config.setDeviceName(serialName);
+        return config;
+    } catch (const std::exception& e) {
+        throw std::runtime_error(kq::format("invalid --config '%s': %s", text.c_str(), e.what()));
+    }
+}
+
+kq::io::SerialConfig portConfig(const std::string& serialName, const ReplayOptions& options)
+{
+    kq::io::SerialConfig config = lineSettings(serialName, options.config);
     config.setCommTimeouts(kq::io::SerialTimeouts{65535, 0, 0, 0, 0});
     config.setBuffersSize(kq::io::SerialBuffersSize{4096, 0});
     return config;
 }
 
-void send(const kq::io::SerialIO& port, const std::vector<unsigned char>& data)
-{
-    const auto size = static_cast<unsigned int>(data.size());
-    print(kq::format("ACTION: send %ld bytes\n", static_cast<long>(size)));
-    const unsigned int sent = port.send(data.data(), size);
-    if (sent != size)
-        print(kq::format("error: only %ld bytes send\n", static_cast<long>(sent)));
-}
+// The actions of the dump, once more: a file is simply read again; input that
+// cannot be read twice (a pipe) was kept from the first reading.
+using ActionSource = std::function<const PortMonAction*()>;
 
-// Watches the port for the whole window and reads whenever at least the expected
-// count is waiting. With nothing expected, a read needs at least one waiting byte:
-// otherwise the window would spin printing empty reads as fast as the CPU allows.
-void receive(const kq::io::SerialIO& port, const std::vector<unsigned char>& expected)
-{
-    const auto count = static_cast<unsigned int>(expected.size());
-    print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
-                     kq::NumberFormatter::buffer2stringU2(expected.data(), count).c_str()));
-    const auto start = std::chrono::steady_clock::now();
-    do {
-        const unsigned int waiting = port.available();
-        if (waiting == 0 || waiting < count) {
-            std::this_thread::sleep_for(pause);
-            continue;
-        }
-        std::vector<unsigned char> buffer(waiting, 0);
-        const unsigned int got = port.recv(buffer.data(), waiting);
-        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(got),
-                         kq::NumberFormatter::buffer2stringU(buffer.data(), waiting).c_str()));
-    } while (std::chrono::steady_clock::now() - start <= receiveWindow);
-}
-
-void perform(const kq::io::SerialIO& port, const PortMonAction& action)
-{
-    switch (action.kind) {
-        case ActionKind::Purge:
-            print("ACTION: purge\n");
-            port.purge();
-            break;
-        case ActionKind::Send:
-            send(port, action.data);
-            break;
-        case ActionKind::Recv:
-            receive(port, action.data);
-            break;
-        case ActionKind::None:
-            break;
+class Replayer {
+public:
+    Replayer(kq::io::SerialIO& port, const ReplayOptions& options) : port_(port), options_(options)
+    {
+        pacing_.window = options.window;
+        pacing_.fast = options.fast;
+        if (options.fast)
+            pacing_.poll = std::chrono::milliseconds(1);
     }
-}
+
+    void play(const ActionSource& next)
+    {
+        while (const PortMonAction* action = next()) {
+            throwIfInterrupted();
+            if (options_.compare && action->kind == ActionKind::Recv) {
+                block_.add(*action);
+                continue;
+            }
+            answerBlock();
+            perform(*action);
+            rest(options_.pause);
+        }
+        answerBlock();
+        if (options_.compare)
+            print(kq::format("compare: %ld of %ld blocks matched\n", matched_, blocks_));
+    }
+
+    bool allMatched() const { return matched_ == blocks_; }
+
+private:
+    void perform(const PortMonAction& action)
+    {
+        switch (action.kind) {
+            case ActionKind::Purge:
+                early_ = 0;
+                print("ACTION: purge\n");
+                port_.purge();
+                break;
+            case ActionKind::Send:
+                early_ = 0;
+                send(action.data);
+                break;
+            case ActionKind::Recv:
+                receiveOne(action.data);
+                break;
+            case ActionKind::Settings:
+                print("ACTION: settings " + lineChangeText(action.change) + "\n");
+                applyLineChange(port_.config(), action.change);
+                port_.configure();
+                break;
+            case ActionKind::None:
+                break;
+        }
+        ensurePresent(port_);
+    }
+
+    void send(const std::vector<unsigned char>& data)
+    {
+        const auto size = static_cast<unsigned int>(data.size());
+        print(kq::format("ACTION: send %ld bytes\n", static_cast<long>(size)));
+        const unsigned int sent = port_.send(data.data(), size);
+        if (sent != size) {
+            ensurePresent(port_);
+            print(kq::format("error: only %ld bytes send\n", static_cast<long>(sent)));
+        }
+    }
+
+    // An answer that a recording split over several reads may arrive in one piece:
+    // what a window read beyond its count is not waited for again.
+    void receiveOne(const std::vector<unsigned char>& recorded)
+    {
+        const std::size_t count = recorded.size();
+        const std::size_t got = receive(port_, count, recorded, pacing_, false, early_).size();
+        const std::size_t in = early_ + got;
+        early_ = in > count ? in - count : 0;
+    }
+
+    // Consecutive recorded reads, answered and compared as one.
+    void answerBlock()
+    {
+        if (block_.empty())
+            return;
+        const auto got = receive(port_, block_.count(), block_.shown(), pacing_, true);
+        ensurePresent(port_);
+        ++blocks_;
+        matched_ += block_.compare(got) ? 1 : 0;
+        block_ = ExpectedBlock();
+        rest(options_.pause);
+    }
+
+    kq::io::SerialIO& port_;
+    const ReplayOptions& options_;
+    Pacing pacing_;
+    ExpectedBlock block_;
+    long blocks_ = 0;
+    long matched_ = 0;
+    // Bytes read ahead of the recorded reads since the last send or purge.
+    std::size_t early_ = 0;
+};
 
 }  // namespace
 
-void runReplay(const std::string& serialName, const std::string& inputFile)
+int runReplay(const std::string& serialName, const std::string& inputFile,
+              const ReplayOptions& options)
 {
     kq::logger::ILogger& logger = consoleLogger();
-    PortMonReader reader(inputFile);
-    const kq::io::SerialIO port(portConfig(serialName), logger);
-    while (const PortMonAction* action = reader.next()) {
-        perform(port, *action);
-        std::this_thread::sleep_for(pause);
-    }
+    std::error_code ignored;
+    const bool again = std::filesystem::is_regular_file(inputFile, ignored);
+    std::vector<PortMonAction> kept;
+    const DumpSurvey survey =
+        surveyDump(inputFile, options.reader, [&](const PortMonAction& action) {
+            if (!again)
+                kept.push_back(action);
+        });
+    std::unique_ptr<PortMonReader> reader;
+    if (again)
+        reader = std::make_unique<PortMonReader>(inputFile, options.reader);
+    std::size_t at = 0;
+    const ActionSource next = [&]() -> const PortMonAction* {
+        if (reader)
+            return reader->next();
+        return at < kept.size() ? &kept[at++] : nullptr;
+    };
+    kq::io::SerialIO port(portConfig(serialName, options), logger);
+    Replayer replayer(port, options);
+    replayer.play(next);
+    warnAbout(survey, options.reader);
+    return replayer.allMatched() ? 0 : 2;
 }
+
+}  // namespace quorvex

@@ -1,8 +1,31 @@
 #pragma once
 
+#include "PortMonReader.h"
+
+#include <chrono>
 #include <string>
 
-// Plays the dump back on the serial device, printing every step on stdout.
-// Throws std::runtime_error when the dump or the device cannot be opened,
-// or when a payload in the dump is not hexadecimal.
-void runReplay(const std::string& serialName, const std::string& inputFile);
+namespace quorvex {
+
+struct ReplayOptions {
+    ReaderOptions reader;
+    // After each read window, say whether the device answered what was recorded;
+    // consecutive reads form one expected block.
+    bool compare = false;
+    // A window ends once the expected bytes are in; a read of nothing has none.
+    bool fast = false;
+    std::chrono::milliseconds window{2000};
+    // After every action.
+    std::chrono::milliseconds pause{100};
+    // Port settings in the serial configuration text form instead of the fixed line.
+    std::string config;
+};
+
+// Plays the dump back on the serial device, printing every step on stdout. The
+// whole dump is read first: a payload that is not hexadecimal ends the run before
+// the port is opened. Throws std::runtime_error when the dump or the device cannot
+// be opened. Returns the exit status: 0, or 2 when a compared block differed.
+int runReplay(const std::string& serialName, const std::string& inputFile,
+              const ReplayOptions& options = {});
+
+}  // namespace quorvex

@@ -1,71 +1,82 @@
 #include "DevicePort.h"
 
+#include "Console.h"
+#include "LineSettings.h"
+
 #include <kq/io/SerialIO.h>
 
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
 
+namespace quorvex {
+
 namespace {
 
-// The line settings QuorvexLoader uses; reads return at once with what is waiting.
-kq::io::SerialConfig deviceConfig(const std::string& deviceName)
+// The loader's line; reads return at once with what is waiting, a write gives up
+// after the time-out.
+kq::io::SerialConfig deviceConfig(const std::string& deviceName,
+                                  std::chrono::milliseconds writeTimeout)
 {
-    kq::io::SerialConfig config;
-    config.setDeviceName(deviceName);
-    config.setBaudRate(115200);
-    config.setDataSize(kq::io::DataBits8);
-    config.setParity(kq::io::ParityNone);
-    config.setStopBits(kq::io::StopBitsOne);
-    config.setFlowControl(kq::io::FlowOff);
-    config.setCommTimeouts(kq::io::SerialTimeouts{0xFFFFFFFF, 0, 0, 0, 0});
+    kq::io::SerialConfig config = fixedLineSettings(deviceName);
+    config.setCommTimeouts(kq::io::SerialTimeouts{
+        0xFFFFFFFF, 0, 0, static_cast<unsigned int>(writeTimeout.count()), 0});
     config.setBuffersSize(kq::io::SerialBuffersSize{4096, 4096});
     return config;
 }
 
+// A serial line shows neither the host's opening nor its closing of the port,
+// nor its reading: only the bytes it sends.
 class SerialDevicePort : public DevicePort {
 public:
-    explicit SerialDevicePort(const std::string& deviceName)
-        : deviceName(deviceName), port(deviceConfig(deviceName))
+    SerialDevicePort(const std::string& deviceName, std::chrono::milliseconds writeTimeout)
+        : deviceName_(deviceName), port_(deviceConfig(deviceName, writeTimeout))
     {
     }
 
-    std::string name() const override { return deviceName; }
+    std::string name() const override { return deviceName_; }
+
+    bool awaitHostOpen(std::chrono::milliseconds) override { return true; }
 
     // SerialIO has no wait for data: check the input queue every 10 ms until the deadline.
     std::size_t read(unsigned char* buffer, std::size_t size,
                      std::chrono::milliseconds timeout) override
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        const Deadline deadline(timeout);
         for (;;) {
-            const unsigned int waiting = port.available();
+            const unsigned int waiting = port_.available();
             if (waiting > 0)
-                return port.recv(buffer, std::min(waiting, static_cast<unsigned int>(size)));
-            if (std::chrono::steady_clock::now() >= deadline)
+                return port_.recv(buffer, std::min(waiting, static_cast<unsigned int>(size)));
+            if (port_.deviceLost())
+                throw HostGone(deviceName_ + " has gone away");
+            if (deadline.passed())
                 return 0;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 
-    void write(const std::vector<unsigned char>& data) override
+    // The time-out was given to the port when it was opened.
+    std::size_t write(const std::vector<unsigned char>& data, std::chrono::milliseconds) override
     {
-        const auto size = static_cast<unsigned int>(data.size());
-        if (port.send(data.data(), size) != size)
-            throw std::runtime_error("serial write incomplete on '" + name() + "'");
+        return port_.send(data.data(), static_cast<unsigned int>(data.size()));
     }
 
-    // A serial line cannot tell; closing it does not discard what the driver
-    // has already accepted for sending.
+    bool hostActed() override { return false; }
+
+    // Closing the port does not discard what the driver has already accepted.
     void awaitHostClose(std::chrono::milliseconds) override {}
 
 private:
-    const std::string deviceName;
-    kq::io::SerialIO port;
+    const std::string deviceName_;
+    kq::io::SerialIO port_;
 };
 
 }  // namespace
 
-std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName)
+std::unique_ptr<DevicePort> openSerialPort(const std::string& deviceName,
+                                           std::chrono::milliseconds writeTimeout)
 {
-    return std::make_unique<SerialDevicePort>(deviceName);
+    return std::make_unique<SerialDevicePort>(deviceName, writeTimeout);
 }
+
+}  // namespace quorvex

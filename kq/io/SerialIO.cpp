@@ -137,6 +137,11 @@ void SerialIO::purge() const
     impl_->purge();
 }
 
+bool SerialIO::deviceLost() const
+{
+    return impl->deviceLost();
+}
+
 std::vector<SerialDeviceData> enumerateSerialDevices()
 {
     return {};

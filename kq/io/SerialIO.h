@@ -56,6 +56,9 @@ public:
     unsigned int available() const;
     // Discards both driver queues.
     void purge() const;
+    // True once the device has gone away (unplugged, hung up, the far end of a
+    // pseudo-terminal closed): then no transfer can succeed again.
+    bool deviceLost() const;
 
 private:
     std::unique_ptr<SerialIOImpl> impl_;

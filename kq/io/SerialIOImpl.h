@@ -25,6 +25,7 @@ public:
     void configure();
     unsigned int available();
     void purge();
+    bool deviceLost();
 
     SerialConfig config_;
     kq::logger::ILogger& logger_;

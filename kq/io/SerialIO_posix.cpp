@@ -251,5 +251,11 @@ void SerialIOImpl::purge()
     ::tcflush(device_, TCIOFLUSH);
 }
 
+bool SerialIOImpl::deviceLost()
+{
+    pollfd entry{device, POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 }  // namespace io
 }  // namespace kq

@@ -145,5 +145,12 @@ void SerialIOImpl::purge()
     ::PurgeComm(device_, PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
+// A removed device fails every communication call on its handle.
+bool SerialIOImpl::deviceLost()
+{
+    COMSTAT status;
+    return !::ClearCommError(device, nullptr, &status);
+}
+
 }  // namespace io
 }  // namespace kq

@@ -9,12 +9,25 @@ TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording)
 {
     ASSERT_NO_FATAL_FAILURE(
         run("IRP_MJ_WRITE\tLength 2: 01 03\r\n", "IRP_MJ_WRITE\tLength 2: 01 02\r\n"));
-    EXPECT_EQ(loaderStatus, 0);
-    EXPECT_EQ(deviceStatus, 1);
-    const std::string out = kqtest::text(device->out());
+    EXPECT_EQ(loaderStatus_, 0);
+    EXPECT_EQ(deviceStatus_, 1);
+    const std::string out = kqtest::text(device_->out());
     EXPECT_EQ(out.substr(out.find('\n') + 1),
               "expect 2 bytes: MISMATCH expected 0102 received 0103\n"
               "summary: 0 of 1 expected blocks matched\n");
+}
+
+// The device reads a copied two-port log the way the loader does.
+TEST_F(QuorvexDevice, ServesOnePortOfALogReadLeniently)
+{
+    ASSERT_NO_FATAL_FAILURE(run("IRP_MJ_WRITE\tLength 2: 01 02\r\nIRP_MJ_READ\tLength 1: 90\r\n",
+                                "1  IRP_MJ_WRITE  Serial0  Length 1: 55\n"
+                                "2  IRP_MJ_WRITE  Serial3  Length 2: 01 02\n"
+                                "3  IRP_MJ_READ  Serial3  Length 1: 90\n",
+                                {}, {"--lenient", "--port=Serial3"}));
+    EXPECT_EQ(0, loaderStatus_);
+    EXPECT_EQ(0, deviceStatus_) << device_->out();
+    EXPECT_TRUE(deviceSaid("expect 2 bytes: match\nanswer 1 bytes: 90\n")) << device_->out();
 }
 
 TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing)

@@ -29,32 +29,44 @@ void ToolRun::SetUp()
 }
 
 void ToolRun::run(const std::string& hostDump, const std::string& deviceDump,
-                  std::vector<std::string> args)
+                  std::vector<std::string> args, std::vector<std::string> deviceArgs)
 {
-    const std::string deviceFile = dir.writeFile("device.log", deviceDump);
+    ASSERT_NO_FATAL_FAILURE(start(hostDump, deviceDump, std::move(args), std::move(deviceArgs)));
+    finish();
+}
+
+void ToolRun::start(const std::string& hostDump, const std::string& deviceDump,
+                    std::vector<std::string> args, std::vector<std::string> deviceArgs)
+{
+    deviceArgs.push_back("-i=" + dir_.writeFile("device.log", deviceDump));
 #ifdef _WIN32
-    device = startTool("QuorvexDevice", {"-s=" + kqtest::testPorts()[1], "-i=" + deviceFile});
+    deviceArgs.push_back("-s=" + kqtest::testPorts()[1]);
 #else
-    device = startTool("QuorvexDevice", {"--pty", "-i=" + deviceFile});
+    deviceArgs.push_back("--pty");
 #endif
+    device_ = startTool("QuorvexDevice", deviceArgs);
     const std::string prefix = "port: ";
     std::string line;
-    ASSERT_TRUE(device->readLine(line, std::chrono::milliseconds(30000)) &&
+    ASSERT_TRUE(device_->readLine(line, std::chrono::milliseconds(30000)) &&
                 line.rfind(prefix, 0) == 0)
         << "QuorvexDevice did not report its port; first line '" << line
-        << "', stderr: " << device->err();
+        << "', stderr: " << device_->err();
 #ifdef _WIN32
-    loaderPort = kqtest::testPorts()[0];
+    loaderPort_ = kqtest::testPorts()[0];
 #else
-    loaderPort = line.substr(prefix.size());
+    loaderPort_ = line.substr(prefix.size());
 #endif
-    args.insert(args.end(), {"-s=" + loaderPort, "-i=" + dir.writeFile("host.log", hostDump)});
-    const auto start = std::chrono::steady_clock::now();
-    loader = startTool("QuorvexLoader", args);
-    loaderStatus = loader->wait(runLimit);
-    elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    deviceStatus = device->wait(runLimit);
+    args.insert(args.end(), {"-s=" + loaderPort_, "-i=" + dir_.writeFile("host.log", hostDump)});
+    started_ = std::chrono::steady_clock::now();
+    loader_ = startTool("QuorvexLoader", args);
+}
+
+void ToolRun::finish()
+{
+    loaderStatus_ = loader_->wait(runLimit);
+    elapsed_ = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started_);
+    deviceStatus_ = device_->wait(runLimit);
 }
 
 }  // namespace kqtest

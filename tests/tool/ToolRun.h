@@ -30,17 +30,22 @@ protected:
     // Runs both to their end; extra loader options go first. A fatal failure when
     // the device reports no port.
     void run(const std::string& hostDump, const std::string& deviceDump,
-             std::vector<std::string> args = {});
+             std::vector<std::string> args = {}, std::vector<std::string> deviceArgs = {});
+    // The same, but returns once the loader has started; finish() waits for both.
+    void start(const std::string& hostDump, const std::string& deviceDump,
+               std::vector<std::string> args = {}, std::vector<std::string> deviceArgs = {});
+    void finish();
     bool deviceSaid(const std::string& line) const
     {
-        return text(device->out()).find(line) != std::string::npos;
+        return text(device_->out()).find(line) != std::string::npos;
     }
 
-    kqtest::TempDir dir;
-    std::unique_ptr<kqtest::Process> device, loader;
-    std::string loaderPort;
-    int loaderStatus = -1, deviceStatus = -1;
-    std::chrono::milliseconds elapsed{0};
+    kqtest::TempDir dir_;
+    std::unique_ptr<kqtest::Process> device_, loader_;
+    std::string loaderPort_;
+    int loaderStatus_ = -1, deviceStatus_ = -1;
+    std::chrono::milliseconds elapsed_{0};
+    std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace kqtest

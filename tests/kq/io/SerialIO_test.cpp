@@ -276,7 +276,9 @@ TEST(SerialIO, AVanishedDeviceEndsTransfersWithoutHanging)
         "under Wine the pair is relayed by socat, so the port never sees the device go");
     PortPair pair;
     SerialIO port(configFor(pair));
+    EXPECT_FALSE(port.deviceLost());
     pair.closeDevice();
+    EXPECT_TRUE(port.deviceLost());
     Bytes buffer(4, 0);
     EXPECT_EQ(0u, port.recv(buffer.data(), 4));
     EXPECT_EQ(0u, port.send(buffer.data(), 4));

@@ -1,0 +1,52 @@
+#include "Interrupt.h"
+
+#include <kq/StringUtils.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+namespace quorvex {
+
+namespace {
+
+std::atomic<int> requested(0);
+
+// How long a rest may go without looking for a request.
+const std::chrono::milliseconds restSlice(50);
+
+}  // namespace
+
+Interrupted::Interrupted(const char* signalName, int signal)
+    : std::runtime_error(kq::format("interrupted by %s", signalName)), exitStatus_(128 + signal)
+{
+}
+
+void noteInterrupt(int signal)
+{
+    requested = signal;
+}
+
+void throwIfInterrupted()
+{
+    const int signal = requested;
+    if (signal == SIGINT)
+        throw Interrupted("SIGINT", SIGINT);
+    if (signal != 0)
+        throw Interrupted("SIGTERM", SIGTERM);
+}
+
+void rest(std::chrono::milliseconds duration)
+{
+    for (;;) {
+        throwIfInterrupted();
+        if (duration.count() <= 0)
+            return;
+        const auto slice = std::min(duration, restSlice);
+        std::this_thread::sleep_for(slice);
+        duration -= slice;
+    }
+}
+
+}  // namespace quorvex

@@ -1,0 +1,100 @@
+#include "ReceiveWindow.h"
+
+#include "Console.h"
+#include "Interrupt.h"
+
+#include <kq/NumberFormatter.h>
+#include <kq/StringUtils.h>
+
+#include <algorithm>
+
+namespace quorvex {
+
+namespace {
+
+std::string hex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU(bytes.data(),
+                                               static_cast<unsigned int>(bytes.size()));
+}
+
+}  // namespace
+
+void ExpectedBlock::add(const PortMonAction& read)
+{
+    const std::size_t length =
+        std::max(read.data.size(), static_cast<std::size_t>(std::max(read.declared, 0L)));
+    pieces_.push_back(Piece{read.data, length});
+    count_ += length;
+}
+
+std::vector<unsigned char> ExpectedBlock::shown() const
+{
+    std::vector<unsigned char> bytes;
+    for (const Piece& piece : pieces_)
+        bytes.insert(bytes.end(), piece.data.begin(), piece.data.end());
+    return bytes;
+}
+
+bool ExpectedBlock::compare(const std::vector<unsigned char>& got) const
+{
+    bool same = got.size() == count_;
+    std::size_t at = 0;
+    for (const Piece& piece : pieces_) {
+        same = same && std::equal(piece.data.begin(), piece.data.end(), got.begin() + at);
+        at += piece.length;
+    }
+    const std::vector<unsigned char> expected = shown();
+    const std::string partly =
+        expected.size() < count_
+            ? kq::format(" (the log shows %ld of %ld bytes; compared on those)",
+                         static_cast<long>(expected.size()), static_cast<long>(count_))
+            : "";
+    if (same)
+        print("match" + partly + "\n");
+    else
+        print(kq::format("MISMATCH expected %s got %s", hex(expected).c_str(), hex(got).c_str()) +
+              partly + "\n");
+    return same;
+}
+
+// With nothing expected, a read needs at least one waiting byte: otherwise the
+// window would spin printing empty reads as fast as the CPU allows.
+std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
+                                   const std::vector<unsigned char>& recorded, const Pacing& pacing,
+                                   bool gather, std::size_t arrived)
+{
+    print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
+                     kq::NumberFormatter::buffer2stringU2(
+                         recorded.data(), static_cast<unsigned int>(recorded.size()))
+                         .c_str()));
+    std::vector<unsigned char> got;
+    const std::size_t due = pacing.fast ? count - std::min(count, arrived) : count;
+    if (pacing.fast && due == 0)
+        return got;
+    const Deadline windowEnd(pacing.window);
+    do {
+        const unsigned int waiting = port.available();
+        if (waiting == 0 || (!gather && waiting < due)) {
+            ensurePresent(port);
+            rest(pacing.poll);
+            continue;
+        }
+        std::vector<unsigned char> buffer(waiting, 0);
+        const unsigned int n = port.recv(buffer.data(), waiting);
+        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(n), hex(buffer).c_str()));
+        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+        if (pacing.fast && got.size() >= due)
+            break;
+    } while (!windowEnd.passed());
+    return got;
+}
+
+void ensurePresent(kq::io::SerialIO& port)
+{
+    if (port.deviceLost())
+        throw std::runtime_error(
+            kq::format("the port '%s' has gone away", port.config().deviceName().c_str()));
+}
+
+}  // namespace quorvex
