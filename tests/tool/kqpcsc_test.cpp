@@ -9,7 +9,7 @@
 #include <vector>
 
 using kqtest::PcscService;
-using tooltest::text;
+using kqtest::text;
 
 namespace {
 
@@ -21,8 +21,8 @@ struct Outcome {
 
 Outcome kqpcsc(const std::vector<std::string>& args)
 {
-    auto tool = tooltest::startTool("kqpcsc", args);
-    const int status = tool->wait(tooltest::runLimit);
+    auto tool = kqtest::startTool("kqpcsc", args);
+    const int status = tool->wait(kqtest::runLimit);
     return {status, text(tool->out()), text(tool->err())};
 }
 
