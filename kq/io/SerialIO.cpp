@@ -139,7 +139,7 @@ void SerialIO::purge() const
 
 bool SerialIO::deviceLost() const
 {
-    return impl->deviceLost();
+    return impl_->deviceLost();
 }
 
 std::vector<SerialDeviceData> enumerateSerialDevices()

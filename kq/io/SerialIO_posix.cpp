@@ -253,7 +253,7 @@ void SerialIOImpl::purge()
 
 bool SerialIOImpl::deviceLost()
 {
-    pollfd entry{device, POLLIN, 0};
+    pollfd entry{device_, POLLIN, 0};
     return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 

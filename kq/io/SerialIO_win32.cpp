@@ -149,7 +149,7 @@ void SerialIOImpl::purge()
 bool SerialIOImpl::deviceLost()
 {
     COMSTAT status;
-    return !::ClearCommError(device, nullptr, &status);
+    return !::ClearCommError(device_, nullptr, &status);
 }
 
 }  // namespace io

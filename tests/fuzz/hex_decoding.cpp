@@ -37,7 +37,7 @@ void checkDecoding(const std::string& text)
     // The message stops at a NUL, as what() does.
     const std::string expected =
         std::string("runtime_error: ") + std::string("invalid hex char '") + *bad + "'";
-    fuzzCheck(support::thrownBy([&] { string2buffer(text); }) == expected.c_str(),
+    fuzzCheck(kqtest::thrownBy([&] { string2buffer(text); }) == expected.c_str(),
               "the first non-hex character is named", text);
 }
 

@@ -22,7 +22,7 @@ template <typename F>
 std::string outcome(F parse)
 {
     std::string value;
-    const std::string thrown = support::thrownBy([&] { value = std::to_string(parse()); });
+    const std::string thrown = kqtest::thrownBy([&] { value = std::to_string(parse()); });
     return thrown.empty() ? value : thrown;
 }
 
@@ -144,7 +144,7 @@ void checkFloating(const std::string& text, T (*parse)(const std::string&),
     T tried = T(7);
     const bool ok = tryParse(text, tried);
     T parsed = T(0);
-    const std::string thrown = support::thrownBy([&] { parsed = parse(text); });
+    const std::string thrown = kqtest::thrownBy([&] { parsed = parse(text); });
     if (ok)
         fuzzCheck(thrown.empty() && (parsed == tried || (std::isnan(parsed) && std::isnan(tried))),
                   name, text);

@@ -43,7 +43,7 @@ void checkGetter(const nvCollection& c, const std::string& name,
                  T (nvCollection::*getOr)(const std::string&, T) const)
 {
     T value{};
-    const std::string thrown = support::thrownBy([&] { value = (c.*get)(name); });
+    const std::string thrown = kqtest::thrownBy([&] { value = (c.*get)(name); });
     if (thrown.empty()) {
         fuzzCheck((c.*getOr)(name, T(0)) == value && (c.*getOr)(name, T(1)) == value,
                   "a convertible value ignores the default", name);
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string pair = input.ConsumeRandomLengthString(4);
     const std::string text = input.ConsumeRemainingBytesAsString();
     if (item.empty()) {
-        fuzzCheck(support::thrownBy([&] { nvCollection(text, item, pair); }) ==
+        fuzzCheck(kqtest::thrownBy([&] { nvCollection(text, item, pair); }) ==
                       "invalid_argument: nvCollection::load: empty item separator",
                   "an empty item separator is refused");
         return 0;

@@ -35,7 +35,7 @@ bool noTimeoutsOrSizes(const SerialConfig& c)
 void checkText(const std::string& text)
 {
     SerialConfig parsed;
-    const std::string thrown = support::thrownBy([&] { parsed = SerialConfig::fromString(text); });
+    const std::string thrown = kqtest::thrownBy([&] { parsed = SerialConfig::fromString(text); });
     if (!thrown.empty()) {
         fuzzCheck(thrown == "logic_error: NumebrParser - bad format" ||
                       thrown == "range_error: NumberParser - out of range",
@@ -45,7 +45,7 @@ void checkText(const std::string& text)
     fuzzCheck(noTimeoutsOrSizes(parsed), "the text form sets no time-outs or queue sizes");
     const std::string printed = parsed.toString();
     if (parsed.baudRate() > 2147483647u) {
-        fuzzCheck(support::thrownBy([&] { SerialConfig::fromString(printed); }) ==
+        fuzzCheck(kqtest::thrownBy([&] { SerialConfig::fromString(printed); }) ==
                       "range_error: NumberParser - out of range",
                   "a baud rate beyond the signed range does not read back", printed);
         return;

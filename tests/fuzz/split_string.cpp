@@ -20,7 +20,7 @@ namespace {
 void checkSplitString(const std::string& text, const std::string& delimiter)
 {
     if (delimiter.empty()) {
-        fuzzCheck(support::thrownBy([&] {
+        fuzzCheck(kqtest::thrownBy([&] {
                       kq::SplitString(text, delimiter, false);
                   }).rfind("invalid_argument: ", 0) == 0,
                   "an empty delimiter is refused");

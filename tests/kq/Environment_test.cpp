@@ -22,7 +22,7 @@ TEST(Environment, MissingVariable)
     EXPECT_FALSE(kq::environment::has(name));
     EXPECT_EQ("fallback", kq::environment::get(name, "fallback"));
     EXPECT_EQ("runtime_error: not found '" + name + "'",
-              support::thrownBy([&] { kq::environment::get(name); }));
+              kqtest::thrownBy([&] { kq::environment::get(name); }));
 }
 
 TEST(Environment, ValuesOfEveryLength)

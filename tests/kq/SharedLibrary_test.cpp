@@ -53,7 +53,7 @@ TEST(SharedLibrary, EmptyObjectHasNoEntryPoints)
 TEST(SharedLibrary, FailedLoadNamesThePathAndLeavesTheObjectUsable)
 {
     SharedLibrary library;
-    EXPECT_EQ(loadFailure(Missing), support::thrownBy([&] { library.load(Missing); }));
+    EXPECT_EQ(loadFailure(Missing), kqtest::thrownBy([&] { library.load(Missing); }));
     EXPECT_FALSE(library.isLoaded());
     EXPECT_FALSE(library.tryLoad(Missing));
     EXPECT_FALSE(library.tryLoad(""));
@@ -63,13 +63,13 @@ TEST(SharedLibrary, FailedLoadNamesThePathAndLeavesTheObjectUsable)
 
 TEST(SharedLibrary, LoadingConstructorThrowsTheLoadFailure)
 {
-    EXPECT_EQ(loadFailure(Missing), support::thrownBy([] { SharedLibrary library(Missing); }));
+    EXPECT_EQ(loadFailure(Missing), kqtest::thrownBy([] { SharedLibrary library(Missing); }));
 }
 
 TEST(SharedLibrary, SecondLoadKeepsTheFirstLibrary)
 {
     SharedLibrary library(kqtest::testLibraryPath());
-    EXPECT_EQ("runtime_error: already loaded", support::thrownBy([&] { library.load(Missing); }));
+    EXPECT_EQ("runtime_error: already loaded", kqtest::thrownBy([&] { library.load(Missing); }));
     EXPECT_TRUE(library.tryLoad(Missing));
     EXPECT_EQ(kqtest::TestLibraryAnswer, answer(library));
 }

@@ -115,11 +115,11 @@ TEST(nvCollection, LongSettersRefuseValuesBeyond32Bits)
     c.setLong("l", 2147483647L);
     c.setULong("u", 4294967295ul);
     EXPECT_EQ(beyond + "setLong: 2147483648 is outside the 32-bit range",
-              support::thrownBy([&] { c.setLong("l", 2147483648L); }));
+              kqtest::thrownBy([&] { c.setLong("l", 2147483648L); }));
     EXPECT_EQ(beyond + "setLong: -2147483649 is outside the 32-bit range",
-              support::thrownBy([&] { c.setLong("l", -2147483649L); }));
+              kqtest::thrownBy([&] { c.setLong("l", -2147483649L); }));
     EXPECT_EQ(beyond + "setULong: 4294967296 is outside the 32-bit range",
-              support::thrownBy([&] { c.setULong("u", 4294967296ul); }));
+              kqtest::thrownBy([&] { c.setULong("u", 4294967296ul); }));
     EXPECT_EQ(2147483647L, c.getLong("l"));
     EXPECT_EQ(4294967295ul, c.getULong("u"));
     c.setLong("l", -2147483647L - 1);

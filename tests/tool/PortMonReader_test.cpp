@@ -253,7 +253,7 @@ TEST(PortMonReader, RefusesALineLongerThanTheBoundNamingIt)
         "IRP_MJ_READ\tLength 1: 01\n" + std::string(PortMonReader::maxLineLength + 1, '0')));
     EXPECT_EQ("recv 01", describe(reader.next()));
     EXPECT_EQ("other: line 2 is longer than 16777216 bytes: no PortMon line is",
-              support::thrownBy([&] { reader.next(); }));
+              kqtest::thrownBy([&] { reader.next(); }));
 }
 
 // A failed read is no end of the dump.
@@ -264,7 +264,7 @@ TEST(PortMonReader, ReportsAReadErrorInsteadOfEndingTheDump)
 #else
     PortMonReader reader("/proc/self/mem");
     EXPECT_EQ("other: can't read '/proc/self/mem' at line 1: Input/output error",
-              support::thrownBy([&] { reader.next(); }));
+              kqtest::thrownBy([&] { reader.next(); }));
 #endif
 }
 

@@ -15,7 +15,7 @@
 
 using namespace kq::io;
 using kqtest::PcscService;
-using support::thrownBy;
+using kqtest::thrownBy;
 
 namespace {
 

@@ -216,19 +216,19 @@ TEST_F(FileChannel, NonRegularFileIsAFailedWriteNeverABlock)
     // The day's file is a FIFO whichever day the child's write falls on.
     const std::time_t now = std::time(nullptr);
     for (const std::time_t day : {now - 86400, now, now + 86400}) {
-        const std::string fifo = (dir.path() / (localDate(day) + "-fifo.log")).string();
+        const std::string fifo = (dir_.path() / (localDate(day) + "-fifo.log")).string();
         ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600)) << fifo;
     }
     auto runChild = [&] {
         kqtest::Process child(kqtest::programPath("logger_tests"),
                               {"--gtest_filter=FileChannelChild.*"},
-                              {FifoChildDirVariable + "=" + dir.path().string()});
+                              {FifoChildDirVariable + "=" + dir_.path().string()});
         EXPECT_EQ(0, child.wait(std::chrono::seconds(20))) << child.out() << child.err();
     };
     runChild();
     // With a reader the FIFO opens without blocking; nothing may reach it all the same.
     std::vector<int> readers;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
         if (entry.is_fifo())
             readers.push_back(::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     runChild();
@@ -239,7 +239,7 @@ TEST_F(FileChannel, NonRegularFileIsAFailedWriteNeverABlock)
     }
     // Reading a FIFO would block: only the regular files are read.
     std::string plain;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
         if (entry.is_regular_file()) {
             std::ifstream stream(entry.path(), std::ios::binary);
             plain.append(std::istreambuf_iterator<char>(stream), {});
