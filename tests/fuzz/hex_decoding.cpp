@@ -35,8 +35,7 @@ void checkDecoding(const std::string& text)
         return;
     }
     // The message stops at a NUL, as what() does.
-    const std::string expected =
-        std::string("runtime_error: ") + std::string("invalid hex char '") + *bad + "'";
+    const std::string expected = std::string("runtime_error: invalid hex char '") + *bad + "'";
     fuzzCheck(kqtest::thrownBy([&] { string2buffer(text); }) == expected.c_str(),
               "the first non-hex character is named", text);
 }
