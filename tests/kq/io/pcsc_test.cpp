@@ -77,13 +77,9 @@ TEST_F(Pcsc, TellsWhetherACardIsInTheReader)
     service_->insertCard(PcscService::Reader, ShortAtr);
     EXPECT_TRUE(reader.isCardPresented());
     EXPECT_FALSE(pcsc(PcscService::SecondReader).isCardPresented());
+    EXPECT_FALSE(pcsc("No Such Reader 00 00").isCardPresented());
     service_->removeCard(PcscService::Reader);
     EXPECT_FALSE(reader.isCardPresented());
-}
-
-TEST_F(Pcsc, UnknownReaderHasNoCard)
-{
-    EXPECT_FALSE(pcsc("No Such Reader 00 00").isCardPresented());
 }
 
 TEST_F(Pcsc, ConnectingTwiceMakesOneConnection)
