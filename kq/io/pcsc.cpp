@@ -24,12 +24,6 @@ std::string scardErrorText(LONG result)
     return kq::format("SCard error: 0x%08X", detail::resultCode(result));
 }
 
-std::runtime_error failure(const char* call, LONG result)
-{
-    return std::runtime_error(
-        kq::format("::%s() failed: %s", call, scardErrorText(result).c_str()));
-}
-
 // Highest state first: pcsc-lite may report several state bits at once.
 const std::pair<DWORD, CardStatus> cardStates[] = {
     {SCARD_SPECIFIC, CardSpecific}, {SCARD_NEGOTIABLE, CardNegotiable},
@@ -88,7 +82,8 @@ void PcscImpl::connect()
     const LONG result = SCardConnect(context_, readerName_.c_str(), SCARD_SHARE_SHARED,
                                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol);
     if (result != SCARD_S_SUCCESS)
-        throw failure("SCardConnect", result);
+        throw std::runtime_error(
+            kq::format("::SCardConnect() failed: %s", scardErrorText(result).c_str()));
     card_ = card;
     activeProtocol_ = static_cast<std::uint32_t>(protocol);
 }
@@ -114,7 +109,8 @@ CardStatus PcscImpl::cardStatus(std::vector<unsigned char>& atr)
     const LONG result =
         SCardStatus(card_, readerName, &readerNameLength, &state, &protocol, atrBytes, &atrLength);
     if (result != SCARD_S_SUCCESS)
-        throw failure("SCardStatus", result);
+        throw std::runtime_error(
+            kq::format("::SCardStatus() failed: %s", scardErrorText(result).c_str()));
     if (atrLength != 0)
         atr.assign(atrBytes, atrBytes + std::min(atrLength, AtrCapacity));
     return cardStatusOf(state);
@@ -133,7 +129,8 @@ apdu PcscImpl::exchange(const apdu& command)
     const auto received = static_cast<unsigned int>(std::min(length, ResponseCapacity));
     logger_.debugHex("<-", response, received);
     if (result != SCARD_S_SUCCESS)
-        throw failure("SCardTransmit", result);
+        throw std::runtime_error(
+            kq::format("::SCardTransmit() failed: %s", scardErrorText(result).c_str()));
     return apdu::fromBuffer(response, received);
 }
 

@@ -33,7 +33,8 @@ public:
 
     // Inserts a card with this ATR (hex) into the reader and returns once the
     // service reports it present. The card answers a command with its data
-    // field, then Le bytes counting from 01, then 90 00; INS 00 gets 6D 00.
+    // field, then Le bytes counting from 01, then 90 00; INS 00 gets 6D 00,
+    // INS FE 300 bytes (more than a short response holds).
     void insertCard(const std::string& reader, const std::string& atrHex);
     // Removes the card and returns once the service reports the reader empty.
     void removeCard(const std::string& reader);

@@ -39,16 +39,6 @@ TEST(Apdu, EachIsoCaseLaysOutItsBytes)
     }
 }
 
-TEST(Apdu, LongestDataFieldIsCopiedWhole)
-{
-    Bytes data(255);
-    for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<unsigned char>(i);
-    const apdu command(0x00, 0xD6, 0x00, 0x00, 255, data.data(), 0x00);
-    ASSERT_EQ(command.size(), 261u);
-    EXPECT_EQ(Bytes(command.raw() + 5, command.raw() + 260), data);
-}
-
 TEST(Apdu, StatusBytesAreTheLastTwo)
 {
     const struct {

@@ -77,13 +77,9 @@ TEST_F(Pcsc, TellsWhetherACardIsInTheReader)
     service_->insertCard(PcscService::Reader, ShortAtr);
     EXPECT_TRUE(reader.isCardPresented());
     EXPECT_FALSE(pcsc(PcscService::SecondReader).isCardPresented());
+    EXPECT_FALSE(pcsc("No Such Reader 00 00").isCardPresented());
     service_->removeCard(PcscService::Reader);
     EXPECT_FALSE(reader.isCardPresented());
-}
-
-TEST_F(Pcsc, UnknownReaderHasNoCard)
-{
-    EXPECT_FALSE(pcsc("No Such Reader 00 00").isCardPresented());
 }
 
 TEST_F(Pcsc, ConnectingTwiceMakesOneConnection)
@@ -176,6 +172,21 @@ TEST_F(Pcsc, TransmitToARemovedCardLogsTheAnswerAndThrows)
     ASSERT_EQ(logged.size(), 2u);
     EXPECT_EQ(logged[0], "-> 00 84 00 00 08 ");
     EXPECT_EQ(logged[1].substr(0, 3), "<- ");
+}
+
+// The service reports the length the answer would need; the record stays within the buffer.
+TEST_F(Pcsc, OversizedAnswerLogsNoMoreThanTheBufferAndThrows)
+{
+    service_->insertCard(PcscService::Reader, LongAtr);
+    auto channel = std::make_shared<kqtest::RecordingChannel>();
+    pcsc reader(PcscService::Reader, loggerFor(channel, 1));
+    reader.connect();
+    EXPECT_EQ(thrownBy([&] { reader.exchange(apdu(0x00, 0xFE, 0x00, 0x00)); }),
+              "runtime_error: ::SCardTransmit() failed: SCard error: 0x80100008");
+    std::string untouched = "<- ";
+    for (int i = 0; i < 261; ++i)
+        untouched += "00 ";
+    EXPECT_EQ(messages(*channel), (std::vector<std::string>{"-> 00 FE 00 00 ", untouched}));
 }
 
 TEST_F(Pcsc, ConnectionRefusedNamesTheCodeAndStaysDisconnected)
