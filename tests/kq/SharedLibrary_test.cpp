@@ -52,6 +52,7 @@ TEST(SharedLibrary, EmptyObjectHasNoEntryPoints)
 
 TEST(SharedLibrary, FailedLoadNamesThePathAndLeavesTheObjectUsable)
 {
+    EXPECT_EQ(loadFailure(Missing), kqtest::thrownBy([] { SharedLibrary library(Missing); }));
     SharedLibrary library;
     EXPECT_EQ(loadFailure(Missing), kqtest::thrownBy([&] { library.load(Missing); }));
     EXPECT_FALSE(library.isLoaded());
@@ -59,11 +60,6 @@ TEST(SharedLibrary, FailedLoadNamesThePathAndLeavesTheObjectUsable)
     EXPECT_FALSE(library.tryLoad(""));
     EXPECT_TRUE(library.tryLoad(kqtest::testLibraryPath()));
     EXPECT_EQ(kqtest::TestLibraryAnswer, answer(library));
-}
-
-TEST(SharedLibrary, LoadingConstructorThrowsTheLoadFailure)
-{
-    EXPECT_EQ(loadFailure(Missing), kqtest::thrownBy([] { SharedLibrary library(Missing); }));
 }
 
 TEST(SharedLibrary, SecondLoadKeepsTheFirstLibrary)

@@ -1,17 +1,20 @@
 #include "support/ScopedVariable.h"
 
+#include <kq/Environment.h>
+
 namespace kqtest {
 
-ScopedVariable::ScopedVariable(const std::string& name)
-    : name_(name), hadValue_(readVariable(name, oldValue_))
-{
-    writeVariable(name_, nullptr);
-}
+ScopedVariable::ScopedVariable(const std::string& name) : ScopedVariable(name, nullptr) {}
 
 ScopedVariable::ScopedVariable(const std::string& name, const std::string& value)
-    : name_(name), hadValue_(readVariable(name, oldValue_))
+    : ScopedVariable(name, &value)
 {
-    writeVariable(name_, &value);
+}
+
+ScopedVariable::ScopedVariable(const std::string& name, const std::string* value)
+    : name_(name), hadValue_(kq::environment::has(name)), oldValue_(kq::environment::get(name, ""))
+{
+    writeVariable(name_, value);
 }
 
 ScopedVariable::~ScopedVariable()

@@ -15,13 +15,14 @@ public:
     ScopedVariable& operator=(const ScopedVariable&) = delete;
 
 private:
+    ScopedVariable(const std::string& name, const std::string* value);
+
     std::string name_;
     bool hadValue_;
     std::string oldValue_;
 };
 
-// Per platform: the process's own copy of the variable, as the library reads it.
-bool readVariable(const std::string& name, std::string& value);
+// Per platform: sets name to *value, or removes it when value is null.
 void writeVariable(const std::string& name, const std::string* value);
 
 }  // namespace kqtest

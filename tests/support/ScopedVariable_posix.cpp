@@ -4,14 +4,6 @@
 
 namespace kqtest {
 
-bool readVariable(const std::string& name, std::string& value)
-{
-    const char* text = std::getenv(name.c_str());
-    if (text != nullptr)
-        value = text;
-    return text != nullptr;
-}
-
 void writeVariable(const std::string& name, const std::string* value)
 {
     if (value != nullptr)
