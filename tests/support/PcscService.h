@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <map>
 #include <memory>
@@ -48,6 +50,22 @@ private:
     std::unique_ptr<TempDir> config_;
     std::unique_ptr<Process> pcscd_;
     std::map<std::string, std::unique_ptr<Process>> cards_;
+};
+
+// Each case against a service of its own.
+class PcscServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifdef _WIN32
+        GTEST_SKIP() << "Wine's winscard is a stub: it reaches no service, and SCardConnect, "
+                        "SCardTransmit and SCardGetStatusChange abort the process";
+#else
+        service_ = std::make_unique<PcscService>();
+#endif
+    }
+
+    std::unique_ptr<PcscService> service_;
 };
 
 // Points this process's PC/SC client at the socket of its private service,

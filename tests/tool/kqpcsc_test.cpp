@@ -27,20 +27,7 @@ Outcome kqpcsc(const std::vector<std::string>& args)
 }
 
 // The tool against a pcscd of its own with the virtual reader.
-class Kqpcsc : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-#ifdef _WIN32
-        GTEST_SKIP() << "Wine's winscard is a stub: it reaches no service, and SCardConnect, "
-                        "SCardTransmit and SCardGetStatusChange abort the process";
-#else
-        service_.reset(new PcscService);
-#endif
-    }
-
-    std::unique_ptr<PcscService> service_;
-};
+using Kqpcsc = kqtest::PcscServiceTest;
 
 TEST_F(Kqpcsc, ListsTheReaders)
 {

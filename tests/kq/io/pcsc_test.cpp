@@ -49,20 +49,7 @@ std::vector<std::string> messages(const kqtest::RecordingChannel& channel)
 }
 
 // Every case runs against a pcscd of its own with the virtual reader.
-class Pcsc : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-#ifdef _WIN32
-        GTEST_SKIP() << "Wine's winscard is a stub: it reaches no service, and SCardConnect, "
-                        "SCardTransmit and SCardGetStatusChange abort the process";
-#else
-        service_.reset(new PcscService);
-#endif
-    }
-
-    std::unique_ptr<PcscService> service_;
-};
+using Pcsc = kqtest::PcscServiceTest;
 
 TEST_F(Pcsc, ListsTheReadersOfTheService)
 {
