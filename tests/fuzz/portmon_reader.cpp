@@ -254,8 +254,15 @@ void checkFiltered(const std::vector<std::string>& lines, const Reading& all,
 // A log as PortMon writes it: tab-separated, each line numbered, every payload complete.
 std::string portMonLog(FuzzedDataProvider& input)
 {
-    static const char* const requests[] = {"IRP_MJ_WRITE", "IRP_MJ_READ", "IOCTL_SERIAL_PURGE",
-                                           "IRP_MJ_CREATE", "IOCTL_SERIAL_SET_BAUD_RATE"};
+    static const char* const requests[] = {"IRP_MJ_WRITE",
+                                           "IRP_MJ_READ",
+                                           "IOCTL_SERIAL_PURGE",
+                                           "IRP_MJ_CREATE",
+                                           "IOCTL_SERIAL_SET_BAUD_RATE",
+                                           "IOCTL_SERIAL_SET_LINE_CONTROL"};
+    static const char* const lineControls[] = {"StopBits: 1 Parity: NONE WordLength: 8",
+                                               "StopBits: 2 Parity: even WordLength: 7",
+                                               "StopBits: 1.5 Parity: ODD WordLength: 5"};
     std::string log;
     for (int n = 1; input.remaining_bytes() > 0 && n <= 32; ++n) {
         const std::string request = input.PickValueInArray(requests);
@@ -263,6 +270,8 @@ std::string portMonLog(FuzzedDataProvider& input)
                std::to_string(input.ConsumeIntegralInRange(0, 1)) + "\tSUCCESS\t";
         if (request == "IOCTL_SERIAL_SET_BAUD_RATE") {
             log += "Rate: " + std::to_string(input.ConsumeIntegral<std::uint32_t>());
+        } else if (request == "IOCTL_SERIAL_SET_LINE_CONTROL") {
+            log += input.PickValueInArray(lineControls);
         } else {
             const auto bytes =
                 input.ConsumeBytes<unsigned char>(input.ConsumeIntegralInRange(0, 8));
