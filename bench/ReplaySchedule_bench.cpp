@@ -1,6 +1,8 @@
 // The replay's schedule: the same dump against QuorvexDevice on a pseudo-terminal,
 // with the recorded pacing and with --fast. The counter "seconds" per run shows
 // the ratio; --fast should take the device's answer times and little else.
+// "wall/schedule" is the wall time over the time the recorded pacing fixes: a replay
+// that keeps to it to the millisecond stays within 1.001.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -22,59 +24,111 @@ std::string binDir()
     return self.substr(0, self.rfind('/') + 1);
 }
 
+// A dump on disk and the time its replay is to take with the recorded pacing:
+// 100 ms after every action and a 2000 ms window for every read.
+struct Dump {
+    std::string path;
+    double scheduleSeconds = 0;
+};
+
+class DumpWriter {
+public:
+    DumpWriter() : path_("/tmp/replay-schedule-" + std::to_string(::getpid()) + ".log"), out_(path_)
+    {
+    }
+
+    void add(const char* request, const char* status, const std::string& payload)
+    {
+        out_ << ++n_ << "\t0.1\tt.exe\t" << request << "\tSerial0\t" << status << "\t" << payload
+             << "\n";
+        seconds_ += std::string(request) == "IRP_MJ_READ" ? 2.1 : 0.1;
+    }
+
+    Dump close()
+    {
+        out_.close();
+        return Dump{path_, seconds_};
+    }
+
+private:
+    std::string path_;
+    std::ofstream out_;
+    int n_ = 0;
+    double seconds_ = 0;
+};
+
 // Ten exchanges of a write, an answer split over two reads and a read of nothing,
 // with a purge before every second one.
-std::string writeDump()
+Dump mixedDump()
 {
-    const std::string path = "/tmp/replay-schedule-" + std::to_string(::getpid()) + ".log";
-    std::ofstream dump(path);
-    int n = 0;
+    DumpWriter dump;
     for (int i = 0; i < 10; ++i) {
         if (i % 2 == 0)
-            dump << ++n << "\t0.1\tt.exe\tIOCTL_SERIAL_PURGE\tSerial0\tSUCCESS\t\n";
-        dump << ++n << "\t0.1\tt.exe\tIRP_MJ_WRITE\tSerial0\tSUCCESS\tLength 2: 0" << i % 10
-             << " 01\n";
-        dump << ++n << "\t0.1\tt.exe\tIRP_MJ_READ\tSerial0\tSUCCESS\tLength 1: 90\n";
-        dump << ++n << "\t0.1\tt.exe\tIRP_MJ_READ\tSerial0\tSUCCESS\tLength 1: 00\n";
-        dump << ++n << "\t0.1\tt.exe\tIRP_MJ_READ\tSerial0\tTIMEOUT\tLength 0:\n";
+            dump.add("IOCTL_SERIAL_PURGE", "SUCCESS", "");
+        dump.add("IRP_MJ_WRITE", "SUCCESS", "Length 2: 0" + std::to_string(i) + " 01");
+        dump.add("IRP_MJ_READ", "SUCCESS", "Length 1: 90");
+        dump.add("IRP_MJ_READ", "SUCCESS", "Length 1: 00");
+        dump.add("IRP_MJ_READ", "TIMEOUT", "Length 0:");
     }
-    return path;
+    return dump.close();
 }
 
-void replay(benchmark::State& state, const char* options)
+// A hundred actions: fifty writes, each answered in one read.
+Dump exchangeDump()
+{
+    DumpWriter dump;
+    for (int i = 0; i < 50; ++i) {
+        dump.add("IRP_MJ_WRITE", "SUCCESS", "Length 2: 0" + std::to_string(i % 10) + " 01");
+        dump.add("IRP_MJ_READ", "SUCCESS", "Length 2: 90 00");
+    }
+    return dump.close();
+}
+
+// The counter "seconds" is the wall time of the replay; "wall/schedule" that time
+// over the recorded pacing's, for runs with that pacing.
+void replay(benchmark::State& state, const Dump& dump, const char* options)
 {
     const std::string dir = binDir();
-    const std::string dump = writeDump();
     for (auto _ : state) {
-        FILE* device = ::popen((dir + "QuorvexDevice --pty -i=" + dump).c_str(), "r");
+        FILE* device = ::popen((dir + "QuorvexDevice --pty -i=" + dump.path).c_str(), "r");
         char line[256] = {};
         if (!device || !std::fgets(line, sizeof line, device))
             throw std::runtime_error("QuorvexDevice did not start");
         std::string port(line + 6);
         port.erase(port.find_last_not_of("\r\n") + 1);
         const auto start = std::chrono::steady_clock::now();
-        const std::string loader =
-            dir + "QuorvexLoader -s=" + port + " -i=" + dump + " " + options + " >/dev/null 2>&1";
+        const std::string loader = dir + "QuorvexLoader -s=" + port + " -i=" + dump.path + " " +
+                                   options + " >/dev/null 2>&1";
         if (std::system(loader.c_str()) != 0)
             state.SkipWithError("the replay failed");
-        state.counters["seconds"] =
+        const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["seconds"] = seconds;
+        if (std::string(options).empty())
+            state.counters["wall/schedule"] = seconds / dump.scheduleSeconds;
         ::pclose(device);
     }
-    std::remove(dump.c_str());
+    std::remove(dump.path.c_str());
 }
 
 void RecordedPacing(benchmark::State& state)
 {
-    replay(state, "");
+    replay(state, mixedDump(), "");
 }
 
 void Fast(benchmark::State& state)
 {
-    replay(state, "--fast");
+    replay(state, mixedDump(), "--fast");
+}
+
+// Fifty sends and fifty answered reads with the recorded pacing.
+void HundredActions(benchmark::State& state)
+{
+    replay(state, exchangeDump(), "");
 }
 
 BENCHMARK(RecordedPacing)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(Fast)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(HundredActions)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -37,15 +37,14 @@ void throwIfInterrupted()
         throw Interrupted("SIGTERM", SIGTERM);
 }
 
-void rest(std::chrono::milliseconds duration)
+void restUntil(std::chrono::steady_clock::time_point end)
 {
     for (;;) {
         throwIfInterrupted();
-        if (duration.count() <= 0)
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
             return;
-        const auto slice = std::min(duration, restSlice);
-        std::this_thread::sleep_for(slice);
-        duration -= slice;
+        std::this_thread::sleep_until(std::min(end, now + restSlice));
     }
 }
 

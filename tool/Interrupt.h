@@ -21,8 +21,9 @@ private:
 // console) only note the request; throwIfInterrupted acts on it.
 void catchInterrupts();
 void throwIfInterrupted();
-// Sleeps for the duration, but throws Interrupted as soon as a request arrives.
-void rest(std::chrono::milliseconds duration);
+// Sleeps until the moment on the monotonic clock, but throws Interrupted as soon
+// as a request arrives.
+void restUntil(std::chrono::steady_clock::time_point end);
 
 // For the platform's handler.
 void noteInterrupt(int signal);

@@ -62,7 +62,7 @@ bool ExpectedBlock::compare(const std::vector<unsigned char>& got) const
 // window would spin printing empty reads as fast as the CPU allows.
 std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
                                    const std::vector<unsigned char>& recorded, const Pacing& pacing,
-                                   bool gather, std::size_t arrived)
+                                   Timetable& timetable, bool gather, std::size_t arrived)
 {
     print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
                      kq::NumberFormatter::buffer2stringU2(
@@ -72,21 +72,24 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
     const std::size_t due = pacing.fast ? count - std::min(count, arrived) : count;
     if (pacing.fast && due == 0)
         return got;
-    const Deadline windowEnd(pacing.window);
+    const Timetable::Clock::time_point windowEnd = timetable.next(pacing.window);
     do {
+        const Timetable::Clock::time_point lookedAt = Timetable::Clock::now();
         const unsigned int waiting = port.available();
         if (waiting == 0 || (!gather && waiting < due)) {
             ensurePresent(port);
-            rest(pacing.poll);
+            restUntil(std::min(lookedAt + pacing.poll, windowEnd));
             continue;
         }
         std::vector<unsigned char> buffer(waiting, 0);
         const unsigned int n = port.recv(buffer.data(), waiting);
         print(kq::format("read: ( %ld ) %s\n", static_cast<long>(n), hex(buffer).c_str()));
         got.insert(got.end(), buffer.begin(), buffer.begin() + n);
-        if (pacing.fast && got.size() >= due)
+        if (pacing.fast && got.size() >= due) {
+            timetable.cut();
             break;
-    } while (!windowEnd.passed());
+        }
+    } while (Timetable::Clock::now() <= windowEnd);
     return got;
 }
 

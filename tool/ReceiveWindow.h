@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortMonAction.h"
+#include "Timetable.h"
 
 #include <kq/io/SerialIO.h>
 
@@ -37,14 +38,15 @@ private:
     std::size_t count_ = 0;
 };
 
-// Prints the receive line, then watches the port for the window and returns
-// everything read. Without gather, bytes are read only when at least the
-// expected count is waiting, all of them at once; with gather, whatever waits.
-// The fast pacing counts bytes that an earlier window read beyond its own
-// (arrived) towards this one and ends the window once the rest is in.
+// Prints the receive line, then watches the port for the window, the next
+// stretch of the timetable, and returns everything read. Without gather, bytes
+// are read only when at least the expected count is waiting, all of them at
+// once; with gather, whatever waits. The fast pacing counts bytes that an
+// earlier window read beyond its own (arrived) towards this one and ends the
+// window once the rest is in.
 std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
                                    const std::vector<unsigned char>& recorded, const Pacing& pacing,
-                                   bool gather, std::size_t arrived = 0);
+                                   Timetable& timetable, bool gather, std::size_t arrived = 0);
 
 // Throws when the device has gone away: a replay would otherwise take every later
 // step for a short send or a silent device and end as if it had succeeded.

@@ -71,7 +71,7 @@ public:
             }
             answerBlock();
             perform(*action);
-            rest(options_.pause);
+            restUntil(timetable_.next(options_.pause));
         }
         answerBlock();
         if (options_.compare)
@@ -123,7 +123,8 @@ private:
     void receiveOne(const std::vector<unsigned char>& recorded)
     {
         const std::size_t count = recorded.size();
-        const std::size_t got = receive(port_, count, recorded, pacing_, false, early_).size();
+        const std::size_t got =
+            receive(port_, count, recorded, pacing_, timetable_, false, early_).size();
         const std::size_t in = early_ + got;
         early_ = in > count ? in - count : 0;
     }
@@ -133,17 +134,19 @@ private:
     {
         if (block_.empty())
             return;
-        const auto got = receive(port_, block_.count(), block_.shown(), pacing_, true);
+        const auto got = receive(port_, block_.count(), block_.shown(), pacing_, timetable_, true);
         ensurePresent(port_);
         ++blocks_;
         matched_ += block_.compare(got) ? 1 : 0;
         block_ = ExpectedBlock();
-        rest(options_.pause);
+        restUntil(timetable_.next(options_.pause));
     }
 
     kq::io::SerialIO& port_;
     const ReplayOptions& options_;
     Pacing pacing_;
+    // Started with the replay: every pause and window ends at a fixed point of it.
+    Timetable timetable_;
     ExpectedBlock block_;
     long blocks_ = 0;
     long matched_ = 0;
