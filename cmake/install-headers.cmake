@@ -1,7 +1,7 @@
 # Installs the headers that KQ_UMBRELLA reaches when compiled for this platform,
 # keeping their folders below KQ_HEADER_ROOT. Run by `cmake --install`.
 execute_process(
-  COMMAND ${KQ_CXX_COMPILER} -std=c++17 -x c++ -MM -I${KQ_HEADER_ROOT} ${KQ_UMBRELLA}
+  COMMAND ${KQ_CXX_COMPILER} -std=c++17 -x c++ -M -I${KQ_HEADER_ROOT} ${KQ_UMBRELLA}
   OUTPUT_VARIABLE deps ERROR_VARIABLE errors RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "can't list the headers of ${KQ_UMBRELLA}:\n${errors}")
