@@ -43,7 +43,11 @@ private:
 #if defined(_WIN32)
     void* device_;  // HANDLE
 #else
-    int device_;
+    void closeDescriptors();
+
+    int device_ = -1;
+    // A second description of the device, blocking: sends without a write time-out.
+    int blockingWriter_ = -1;
     // False for a pseudo-terminal: what it accepted is already at the other end.
     bool hasOutputQueue_;
     // The time-outs applied by the last configure(): the driver has no place for them.

@@ -152,8 +152,15 @@ unsigned long SerialIOImpl::openHandle()
     }
     if (::flock(device_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(device_);
-        device_ = -1;
+        closeDescriptors();
+        return static_cast<unsigned long>(error);
+    }
+    // Opened before TIOCEXCL, which would refuse this second open.
+    blockingWriter_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (blockingWriter_ < 0 ||
+        ::fcntl(blockingWriter_, F_SETFL, ::fcntl(blockingWriter_, F_GETFL) & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        closeDescriptors();
         return static_cast<unsigned long>(error);
     }
     ::ioctl(device_, TIOCEXCL);
@@ -164,7 +171,17 @@ unsigned long SerialIOImpl::openHandle()
 void SerialIOImpl::closeHandle()
 {
     ::ioctl(device_, TIOCNXCL);
+    closeDescriptors();
+}
+
+void SerialIOImpl::closeDescriptors()
+{
+    if (blockingWriter_ >= 0) {
+        ::close(blockingWriter_);
+    }
     ::close(device_);
+    blockingWriter_ = -1;
+    device_ = -1;
 }
 
 void SerialIOImpl::configure()
@@ -188,9 +205,12 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
 {
     const Deadline deadline = totalDeadline(timeouts_.writeTotalTimeoutConstant,
                                             timeouts_.writeTotalTimeoutMultiplier, size);
+    // Without a time-out the kernel may wait for room itself: one call where the
+    // non-blocking description needs write, EAGAIN, poll and write again.
+    const int fd = deadline ? device_ : blockingWriter_;
     unsigned int written = 0;
     while (written < size) {
-        const ssize_t n = ::write(device_, data + written, size - written);
+        const ssize_t n = ::write(fd, data + written, size - written);
         if (n > 0) {
             written += static_cast<unsigned int>(n);
         } else if (n < 0 && errno == EINTR) {

@@ -198,6 +198,26 @@ TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived)
     EXPECT_EQ("recv <- [ 3 of 8 ]: ", log->lines.back());
 }
 
+// More than any driver queues: a device that reads nothing stalls the send.
+TEST(SerialIO, AStalledSendEndsAtItsWriteTimeoutAndWithoutOneWaitsForTheDevice)
+{
+    PortPair pair;
+    const Bytes block(1 << 18, 0x5A);
+    const auto size = static_cast<unsigned int>(block.size());
+    {
+        SerialIO port(configFor(pair, {0, 0, 0, 200, 0}));
+        const unsigned int taken = port.send(block.data(), size);
+        EXPECT_LT(taken, size);
+        EXPECT_EQ(taken, pair.deviceRead(taken, patience).size());
+    }
+    SerialIO port(configFor(pair));
+    Bytes arrived;
+    std::thread device([&] { arrived = pair.deviceRead(block.size(), patience); });
+    EXPECT_EQ(size, port.send(block.data(), size));
+    device.join();
+    EXPECT_EQ(block, arrived);
+}
+
 TEST(SerialIO, AvailableCountsWaitingBytesAndTheReplayTimeoutsReadThemAtOnce)
 {
     PortPair pair;
