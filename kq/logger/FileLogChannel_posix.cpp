@@ -33,18 +33,6 @@ bool lockExclusive(int fd)
     return result == 0;
 }
 
-bool isRegularFile(int fd)
-{
-    struct stat status;
-    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-}
-
-bool isEmpty(int fd)
-{
-    struct stat status;
-    return ::fstat(fd, &status) == 0 && status.st_size == 0;
-}
-
 }  // namespace
 
 std::string FileLogChannelImpl::path(const std::string& fileName) const
@@ -64,8 +52,9 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return;
-    if (isRegularFile(fd) && lockExclusive(fd)) {
-        if (isEmpty(fd))
+    struct stat status;
+    if (lockExclusive(fd) && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        if (status.st_size == 0)
             writeAll(fd, header);
         writeAll(fd, text);
     }
