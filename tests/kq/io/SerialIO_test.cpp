@@ -2,11 +2,11 @@
 #include <kq/logger/Logger.h>
 
 #include "support/PortPair.h"
+#include "support/TestLogger.h"
 #include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <numeric>
@@ -42,15 +42,6 @@ struct LogCapture : kq::logger::AbstractLogChannel {
             hook(lines.back());
     }
 };
-
-// A logger of its own for one test, under a name no other test uses.
-kq::logger::ILogger& loggerFor(const std::shared_ptr<LogCapture>& capture, int level)
-{
-    static std::atomic<int> next{0};
-    kq::logger::ILogger& logger = kq::logger::add("io.capture." + std::to_string(next++), capture);
-    logger.setLevel(level);
-    return logger;
-}
 
 SerialConfig configFor(const PortPair& pair, const SerialTimeouts& timeouts = {},
                        const std::string& text = lineSettings)
@@ -111,7 +102,7 @@ TEST(SerialIO, OpenFailureIsLoggedAndThrownWithTheSystemError)
     c.setDeviceName(kqtest::missingPortName());
     const std::string name = c.deviceName();
     EXPECT_EQ("runtime_error: can't open '" + name + "'. error = 2",
-              kqtest::thrownBy([&] { SerialIO port(c, loggerFor(log, 0)); }));
+              kqtest::thrownBy([&] { SerialIO port(c, kqtest::uniqueLogger(log, 0)); }));
     EXPECT_EQ(std::vector<std::string>{"openDevice( '" + name + "' ) failed: 2"}, log->lines);
 }
 
@@ -136,7 +127,7 @@ TEST(SerialIO, OpenIsLoggedAtLevelZeroAndTransfersOnlyFromLevelOne)
     for (int level : {-1, 0, 1}) {
         auto log = std::make_shared<LogCapture>();
         {
-            SerialIO port(configFor(pair), loggerFor(log, level));
+            SerialIO port(configFor(pair), kqtest::uniqueLogger(log, level));
             EXPECT_EQ(2u, port.send(hello.data(), 2));
             EXPECT_EQ(hello, pair.deviceRead(2, patience));
             EXPECT_EQ(0u, port.send(hello.data(), 0));
@@ -157,7 +148,7 @@ TEST(SerialIO, MovesEveryByteValueUnalteredBothWays)
     for (const char* settings : {lineSettings, "baud=9600"}) {
         PortPair pair;
         auto log = std::make_shared<LogCapture>();
-        SerialIO port(configFor(pair, bounded, settings), loggerFor(log, 1));
+        SerialIO port(configFor(pair, bounded, settings), kqtest::uniqueLogger(log, 1));
         EXPECT_EQ(256u, port.send(bytes.data(), 256)) << settings;
         EXPECT_EQ(bytes, pair.deviceRead(256, patience)) << settings;
         pair.deviceWrite(bytes);
@@ -172,7 +163,7 @@ TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding)
     auto log = std::make_shared<LogCapture>();
     // A pause of 100 ms after a byte ends a read; the first read ends after
     // four bytes, and only then does the device send the other six.
-    SerialIO port(configFor(pair, {100, 0, 0, 0, 0}), loggerFor(log, 1));
+    SerialIO port(configFor(pair, {100, 0, 0, 0, 0}), kqtest::uniqueLogger(log, 1));
     log->hook = [&](const std::string& line) {
         if (line == "recv <- [ 4 of 10 ]: ")
             pair.deviceWrite({5, 6, 7, 8, 9, 10});
@@ -192,7 +183,7 @@ TEST(SerialIO, ReadTimeoutsEndAReadWithWhatArrived)
         EXPECT_EQ(Bytes(), recv(port, 8)) << "nothing waiting: returns at once";
     }
     auto log = std::make_shared<LogCapture>();
-    SerialIO port(configFor(pair, {0, 50, 0, 0, 0}), loggerFor(log, 1));
+    SerialIO port(configFor(pair, {0, 50, 0, 0, 0}), kqtest::uniqueLogger(log, 1));
     pair.deviceWrite({7, 7, 7});
     EXPECT_EQ(Bytes({7, 7, 7}), recv(port, 8));
     EXPECT_EQ("recv <- [ 3 of 8 ]: ", log->lines.back());

@@ -4,11 +4,11 @@
 
 #include "kq/logger/LogTest.h"
 #include "support/PcscService.h"
+#include "support/TestLogger.h"
 #include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,15 +29,6 @@ const char* const LongAtr = "3B8F8001804F0CA000000306030001000000006A";
 Bytes hex(const std::string& text)
 {
     return kq::NumberFormatter::string2buffer(text);
-}
-
-// A logger of its own for one test, under a name no other test uses.
-kq::logger::ILogger& loggerFor(const std::shared_ptr<kqtest::RecordingChannel>& channel, int level)
-{
-    static std::atomic<int> next{0};
-    kq::logger::ILogger& logger = kq::logger::add("pcsc.test." + std::to_string(next++), channel);
-    logger.setLevel(level);
-    return logger;
 }
 
 std::vector<std::string> messages(const kqtest::RecordingChannel& channel)
@@ -127,7 +118,7 @@ TEST_F(Pcsc, ExchangesEachIsoCaseAndLogsBothDirectionsAtLevelOne)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sent);
         auto channel = std::make_shared<kqtest::RecordingChannel>();
-        pcsc reader(PcscService::Reader, loggerFor(channel, 1));
+        pcsc reader(PcscService::Reader, kqtest::uniqueLogger(channel, 1));
         reader.connect();
         const apdu response = reader.exchange(c.command);
         EXPECT_EQ(messages(*channel), (std::vector<std::string>{c.sent, c.received}));
@@ -140,7 +131,7 @@ TEST_F(Pcsc, ExchangeLogsNothingAtLevelZero)
 {
     service_->insertCard(PcscService::Reader, LongAtr);
     auto channel = std::make_shared<kqtest::RecordingChannel>();
-    pcsc reader(PcscService::Reader, loggerFor(channel, 0));
+    pcsc reader(PcscService::Reader, kqtest::uniqueLogger(channel, 0));
     reader.connect();
     EXPECT_TRUE(reader.exchange(apdu(0x00, 0x84, 0x00, 0x00, 0x08)).isSuccess());
     EXPECT_TRUE(channel->writes.empty());
@@ -150,7 +141,7 @@ TEST_F(Pcsc, TransmitToARemovedCardLogsTheAnswerAndThrows)
 {
     service_->insertCard(PcscService::Reader, LongAtr);
     auto channel = std::make_shared<kqtest::RecordingChannel>();
-    pcsc reader(PcscService::Reader, loggerFor(channel, 1));
+    pcsc reader(PcscService::Reader, kqtest::uniqueLogger(channel, 1));
     reader.connect();
     service_->removeCard(PcscService::Reader);
     EXPECT_EQ(thrownBy([&] { reader.exchange(apdu(0x00, 0x84, 0x00, 0x00, 0x08)); }),
@@ -166,7 +157,7 @@ TEST_F(Pcsc, OversizedAnswerLogsNoMoreThanTheBufferAndThrows)
 {
     service_->insertCard(PcscService::Reader, LongAtr);
     auto channel = std::make_shared<kqtest::RecordingChannel>();
-    pcsc reader(PcscService::Reader, loggerFor(channel, 1));
+    pcsc reader(PcscService::Reader, kqtest::uniqueLogger(channel, 1));
     reader.connect();
     EXPECT_EQ(thrownBy([&] { reader.exchange(apdu(0x00, 0xFE, 0x00, 0x00)); }),
               "runtime_error: ::SCardTransmit() failed: SCard error: 0x80100008");
