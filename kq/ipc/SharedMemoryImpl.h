@@ -14,7 +14,7 @@ namespace ipc {
 class SharedMemoryImpl {
 public:
     SharedMemoryImpl(const std::string& name, unsigned int size);
-    virtual ~SharedMemoryImpl();
+    ~SharedMemoryImpl();
 
     SharedMemoryImpl(const SharedMemoryImpl&) = delete;
     SharedMemoryImpl& operator=(const SharedMemoryImpl&) = delete;
@@ -24,13 +24,12 @@ public:
     bool isCreated() const;
 
 private:
+    unsigned int size_;
 #if defined(_WIN32)
     void* handle_;  // HANDLE
-    unsigned int size_;
     void* view_;
     bool created_;
 #else
-    unsigned int size_;
     detail::NamedObject object_;
 #endif
 };

@@ -19,7 +19,7 @@ constexpr DWORD SectionAccess = 0x0002001F;
 }  // namespace
 
 SharedMemoryImpl::SharedMemoryImpl(const std::string& name, unsigned int size)
-    : handle_(nullptr), size_(size), view_(nullptr), created_(true)
+    : size_(size), handle_(nullptr), view_(nullptr), created_(true)
 {
     SecurityAttributes attributes(SecurityAttributes::SA_World, SectionAccess);
     const std::string fullName = detail::localName(name);
