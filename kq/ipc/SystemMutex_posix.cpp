@@ -87,8 +87,8 @@ bool SystemMutexImpl::tryLock(long timeout)
         return true;
     }
     pthread_mutex_t& mutex = object_.header().mutex;
-    const timespec deadline = deadlineAfter(ms);
-    const int result = ms == 0 ? pthread_mutex_trylock(&mutex) : lockBefore(mutex, deadline);
+    const int result =
+        ms == 0 ? pthread_mutex_trylock(&mutex) : lockBefore(mutex, deadlineAfter(ms));
     if (!granted(mutex, result)) {
         return false;
     }
