@@ -28,7 +28,6 @@ public:
     bool deviceLost();
 
     SerialConfig config_;
-    kq::logger::ILogger& logger_;
 
 private:
     void openDevice();
@@ -40,6 +39,7 @@ private:
     unsigned int writeStep(const unsigned char* data, unsigned int size);
     unsigned int readStep(unsigned char* buffer, unsigned int size);
 
+    kq::logger::ILogger& logger_;
 #if defined(_WIN32)
     void* device_;  // HANDLE
 #else
