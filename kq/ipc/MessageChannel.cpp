@@ -13,9 +13,6 @@ namespace ipc {
 
 namespace {
 
-static_assert(MessageChannel::MaxMessages == detail::MessageQueue::MaxMessages, "one layout");
-static_assert(MessageChannel::DataOffset == detail::MessageQueue::DataOffset, "one layout");
-
 // Holds the channel's lock for one operation, released on every way out.
 class Locked {
 public:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kq/ipc/MessageChannel.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,8 +17,8 @@ namespace detail {
 // having changed nothing, when the queue is not consistent.
 class MessageQueue {
 public:
-    static constexpr unsigned int MaxMessages = 256;
-    static constexpr unsigned int DataOffset = 4113;
+    static constexpr unsigned int MaxMessages = MessageChannel::MaxMessages;
+    static constexpr unsigned int DataOffset = MessageChannel::DataOffset;
 
     // size is at least DataOffset.
     MessageQueue(const std::string& channel, unsigned char* block, unsigned int size);
