@@ -6,24 +6,13 @@
 
 #include <kq/StringUtils.h>
 
+#include <mutex>
 #include <stdexcept>
 
 namespace kq {
 namespace ipc {
 
 namespace {
-
-// Holds the channel's lock for one operation, released on every way out.
-class Locked {
-public:
-    explicit Locked(SystemMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
-    ~Locked() { mutex_.unlock(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    SystemMutex& mutex_;
-};
 
 // Refused before any named object is opened.
 unsigned int checkedSize(const std::string& name, unsigned int size)
@@ -67,7 +56,7 @@ bool MessageChannel::send(unsigned int id, void* data, unsigned int size)
     if (impl_->queue_.seenFull()) {
         return false;
     }
-    Locked locked(impl_->mutex_);
+    const std::lock_guard locked(impl_->mutex_);
     return impl_->queue_.push(id, data, size);
 }
 
@@ -76,7 +65,7 @@ bool MessageChannel::recv(unsigned int id, void* buffer, unsigned int size)
     if (impl_->queue_.seenEmpty()) {
         return false;
     }
-    Locked locked(impl_->mutex_);
+    const std::lock_guard locked(impl_->mutex_);
     return impl_->queue_.take(id, buffer, size);
 }
 
@@ -85,13 +74,13 @@ bool MessageChannel::recv(unsigned int id, std::vector<unsigned char>& data)
     if (impl_->queue_.seenEmpty()) {
         return false;
     }
-    Locked locked(impl_->mutex_);
+    const std::lock_guard locked(impl_->mutex_);
     return impl_->queue_.take(id, data);
 }
 
 unsigned int MessageChannel::inQueue() const
 {
-    Locked locked(impl_->mutex_);
+    const std::lock_guard locked(impl_->mutex_);
     return impl_->queue_.count();
 }
 
