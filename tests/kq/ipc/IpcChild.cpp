@@ -96,9 +96,7 @@ void sendMessages(const std::string& name)
 {
     MessageChannel channel(name, 8192);
     say("queued=" + std::to_string(channel.inQueue()));
-    unsigned char seven[] = {1, 2, 3};
-    unsigned char nine[] = {4, 5};
-    say(channel.send(7, seven, 3) && channel.send(9, nine, 2) ? "sent" : "refused");
+    say(kqtest::sendWorkedMessages(channel) ? "sent" : "refused");
 }
 
 const std::map<std::string, std::function<void(const std::string&)>> Roles = {

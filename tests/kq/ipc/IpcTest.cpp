@@ -67,6 +67,13 @@ void expectLine(Process& child, const std::string& expected)
     EXPECT_EQ(expected, line);
 }
 
+bool sendWorkedMessages(kq::ipc::MessageChannel& channel)
+{
+    unsigned char seven[] = {1, 2, 3};
+    unsigned char nine[] = {4, 5};
+    return channel.send(7, seven, 3) && channel.send(9, nine, 2);
+}
+
 unsigned char* bytes(const kq::ipc::SharedMemory& memory)
 {
     return static_cast<unsigned char*>(memory.begin());

@@ -2,6 +2,7 @@
 
 #include "support/Process.h"
 
+#include <kq/ipc/MessageChannel.h>
 #include <kq/ipc/SharedMemory.h>
 
 #include <chrono>
@@ -25,6 +26,9 @@ extern const std::string ReportMarker;
 
 // Fails the test unless the child's next line is the expected one.
 void expectLine(Process& child, const std::string& expected);
+
+// Message 7 of the bytes 1 2 3, then message 9 of the bytes 4 5; true when both were queued.
+bool sendWorkedMessages(kq::ipc::MessageChannel& channel);
 
 // The 32-bit number at a byte offset of a shared block.
 std::uint32_t wordAt(const kq::ipc::SharedMemory& memory, unsigned int offset);

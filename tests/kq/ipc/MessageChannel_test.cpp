@@ -58,14 +58,6 @@ struct Channel {
     SharedMemory block;
 };
 
-void sendWorkedMessages(MessageChannel& channel)
-{
-    unsigned char seven[] = {1, 2, 3};
-    unsigned char nine[] = {4, 5};
-    ASSERT_TRUE(channel.send(7, seven, 3));
-    ASSERT_TRUE(channel.send(9, nine, 2));
-}
-
 // send(7, 3 bytes), send(9, 2 bytes), then recv(7, 3 bytes), byte for byte.
 void expectWorkedLayout(MessageChannel& channel, const SharedMemory& block)
 {
@@ -84,7 +76,7 @@ TEST(MessageChannel, WorkedLayout)
 {
     Channel c(kqtest::uniqueName("channel"));
     EXPECT_EQ(0u, c.channel.inQueue());
-    sendWorkedMessages(c.channel);
+    ASSERT_TRUE(kqtest::sendWorkedMessages(c.channel));
     expectWorkedLayout(c.channel, c.block);
 }
 
@@ -133,7 +125,7 @@ TEST(MessageChannel, ReceiveSelectsTheOldestOfTheIdOnlyAtItsExactSize)
 TEST(MessageChannel, ReceivingIntoAVectorSelectsById)
 {
     Channel c(kqtest::uniqueName("vector"));
-    sendWorkedMessages(c.channel);
+    ASSERT_TRUE(kqtest::sendWorkedMessages(c.channel));
     std::vector<unsigned char> received;
     EXPECT_FALSE(c.channel.recv(8, received));
     ASSERT_TRUE(c.channel.recv(9, received));
@@ -181,7 +173,7 @@ TEST(MessageChannel, AnInconsistentQueueIsReportedAndLeftAlone)
     for (const auto& d : damages) {
         const std::string name = kqtest::uniqueName("damaged");
         Channel c(name);
-        sendWorkedMessages(c.channel);
+        ASSERT_TRUE(kqtest::sendWorkedMessages(c.channel));
         kqtest::setWordAt(c.block, d.offset, d.value);
         std::vector<unsigned char> received;
         try {
