@@ -24,7 +24,8 @@ std::string get(const std::string& name, const std::string& defaultValue)
 
 bool has(const std::string& name)
 {
-    return detail::exists(name);
+    std::string ignored;
+    return detail::read(name, ignored);
 }
 
 }  // namespace environment

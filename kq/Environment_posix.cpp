@@ -15,11 +15,6 @@ bool read(const std::string& name, std::string& value)
     return true;
 }
 
-bool exists(const std::string& name)
-{
-    return std::getenv(name.c_str()) != nullptr;
-}
-
 }  // namespace detail
 }  // namespace environment
 }  // namespace kq

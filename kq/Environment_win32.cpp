@@ -9,19 +9,10 @@ namespace kq {
 namespace environment {
 namespace detail {
 
-namespace {
-
-// The size the value needs with its terminating zero; 0 when the variable is not set.
-DWORD requiredSize(const std::string& name)
-{
-    return ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-}
-
-}  // namespace
-
 bool read(const std::string& name, std::string& value)
 {
-    const DWORD size = requiredSize(name);
+    // The size the value needs with its terminating zero; 0 when the variable is not set.
+    const DWORD size = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
     if (size == 0)
         return false;
     // A value that changed between the two calls leaves the buffer as it was: zeros.
@@ -29,11 +20,6 @@ bool read(const std::string& name, std::string& value)
     ::GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
     value.assign(buffer.begin(), std::find(buffer.begin(), buffer.end(), '\0'));
     return true;
-}
-
-bool exists(const std::string& name)
-{
-    return requiredSize(name) > 0;
 }
 
 }  // namespace detail

@@ -18,7 +18,7 @@ public:
 
     SharedLibraryImpl() = default;
     // Per platform: releases the module, if one is held.
-    virtual ~SharedLibraryImpl();
+    ~SharedLibraryImpl();
 
     SharedLibraryImpl(const SharedLibraryImpl&) = delete;
     SharedLibraryImpl& operator=(const SharedLibraryImpl&) = delete;

@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include <kq/NumberFormatter.h>
+
 #include <cstdio>
 
 namespace quorvex {
@@ -14,6 +16,18 @@ void printError(const std::string& text)
 {
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
+}
+
+std::string hex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU(bytes.data(),
+                                               static_cast<unsigned int>(bytes.size()));
+}
+
+std::string spacedHex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU2(bytes.data(),
+                                                static_cast<unsigned int>(bytes.size()));
 }
 
 Deadline::Deadline(std::chrono::milliseconds fromNow)

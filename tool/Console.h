@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace quorvex {
 
@@ -10,6 +11,10 @@ namespace quorvex {
 void print(const std::string& text);
 // The same on standard error, for warnings that must not mix with the step lines.
 void printError(const std::string& text);
+
+// Bytes as the step lines show them: "0A1B", and spaced "0A 1B " (a space after every byte).
+std::string hex(const std::vector<unsigned char>& bytes);
+std::string spacedHex(const std::vector<unsigned char>& bytes);
 
 // A point in time on the monotonic clock, some milliseconds from now.
 class Deadline {

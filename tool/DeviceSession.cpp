@@ -2,7 +2,6 @@
 
 #include "Console.h"
 
-#include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
 #include <algorithm>
@@ -10,12 +9,6 @@
 namespace quorvex {
 
 namespace {
-
-std::string hex(const std::vector<unsigned char>& bytes)
-{
-    return kq::NumberFormatter::buffer2stringU(bytes.data(),
-                                               static_cast<unsigned int>(bytes.size()));
-}
 
 // How long to wait at a time, so that the host's reading is noticed while it happens.
 const std::chrono::milliseconds activityCheck(100);

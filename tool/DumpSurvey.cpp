@@ -3,7 +3,6 @@
 #include "Console.h"
 #include "LineSettings.h"
 
-#include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
 namespace quorvex {
@@ -48,12 +47,6 @@ std::string join(const std::set<std::string>& names)
     return text;
 }
 
-std::string hex(const std::vector<unsigned char>& bytes)
-{
-    return kq::NumberFormatter::buffer2stringU2(bytes.data(),
-                                                static_cast<unsigned int>(bytes.size()));
-}
-
 std::string describe(const PortMonAction& action)
 {
     const long bytes = static_cast<long>(action.data.size());
@@ -63,10 +56,10 @@ std::string describe(const PortMonAction& action)
             text = "purge";
             break;
         case ActionKind::Send:
-            text = kq::format("send %ld bytes %s", bytes, hex(action.data).c_str());
+            text = kq::format("send %ld bytes %s", bytes, spacedHex(action.data).c_str());
             break;
         case ActionKind::Recv:
-            text = kq::format("recv %ld bytes %s", bytes, hex(action.data).c_str());
+            text = kq::format("recv %ld bytes %s", bytes, spacedHex(action.data).c_str());
             break;
         case ActionKind::Settings:
             text = "settings " + lineChangeText(action.change);

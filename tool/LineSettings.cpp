@@ -14,10 +14,6 @@ kq::io::SerialConfig fixedLineSettings(const std::string& deviceName)
     return config;
 }
 
-}  // namespace quorvex
-
-namespace quorvex {
-
 void applyLineChange(kq::io::SerialConfig& config, const LineChange& change)
 {
     if (change.baudRate != 0)

@@ -37,19 +37,12 @@ const Keyword* keywordOf(const std::string& field, bool lenient, bool settings)
     return nullptr;
 }
 
-std::string upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
 // Any read, write or purge name in the line, in any case and inside any word.
 bool namesRequest(const std::string& line)
 {
-    const std::string text = upper(line);
+    const std::string text = kq::toUpper(line);
     for (const Keyword& k : keywords) {
-        if (k.kind != ActionKind::Settings && text.find(upper(k.name)) != std::string::npos)
+        if (k.kind != ActionKind::Settings && text.find(kq::toUpper(k.name)) != std::string::npos)
             return true;
     }
     return false;

@@ -3,22 +3,11 @@
 #include "Console.h"
 #include "Interrupt.h"
 
-#include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
 #include <algorithm>
 
 namespace quorvex {
-
-namespace {
-
-std::string hex(const std::vector<unsigned char>& bytes)
-{
-    return kq::NumberFormatter::buffer2stringU(bytes.data(),
-                                               static_cast<unsigned int>(bytes.size()));
-}
-
-}  // namespace
 
 void ExpectedBlock::add(const PortMonAction& read)
 {
@@ -65,9 +54,7 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
                                    Timetable& timetable, bool gather, std::size_t arrived)
 {
     print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
-                     kq::NumberFormatter::buffer2stringU2(
-                         recorded.data(), static_cast<unsigned int>(recorded.size()))
-                         .c_str()));
+                     spacedHex(recorded).c_str()));
     std::vector<unsigned char> got;
     const std::size_t due = pacing.fast ? count - std::min(count, arrived) : count;
     if (pacing.fast && due == 0)
@@ -82,9 +69,11 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
             continue;
         }
         std::vector<unsigned char> buffer(waiting, 0);
-        const unsigned int n = port.recv(buffer.data(), waiting);
-        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(n), hex(buffer).c_str()));
-        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+        // A device that goes away during the read leaves it short: only what came is shown.
+        buffer.resize(port.recv(buffer.data(), waiting));
+        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(buffer.size()),
+                         hex(buffer).c_str()));
+        got.insert(got.end(), buffer.begin(), buffer.end());
         if (pacing.fast && got.size() >= due) {
             timetable.cut();
             break;

@@ -1,5 +1,7 @@
 // kqpcsc: lists smart-card readers, shows the card in one, and sends it
 // command APDUs, through kqsystem's PC/SC access.
+#include "Console.h"
+
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 #include <kq/io/apdu.h>
@@ -16,6 +18,7 @@ namespace {
 
 using kq::io::apdu;
 using kq::io::pcsc;
+using quorvex::print;
 
 const char* const Usage =
     "usage: kqpcsc list\n"
@@ -34,12 +37,6 @@ const char* const Usage =
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-void print(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 std::string hex(const unsigned char* bytes, unsigned int size)
 {

@@ -8,8 +8,6 @@ namespace detail {
 
 // Per platform: stores the value of name and returns true, or returns false when it is not set.
 bool read(const std::string& name, std::string& value);
-// Per platform: whether name is set.
-bool exists(const std::string& name);
 
 }  // namespace detail
 }  // namespace environment

@@ -3,7 +3,6 @@
 namespace {
 
 using QuorvexDevice = kqtest::ToolRun;
-using kqtest::runLimit;
 
 TEST_F(QuorvexDevice, ReportsWhatArrivedWhenItDiffersFromTheRecording)
 {
@@ -34,20 +33,20 @@ TEST(QuorvexDeviceCommandLine, ShowsItsUsageWhenAnOptionIsMissing)
 {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"-i=dump.log"}, {"-s=COM2", "--pty", "-i=dump.log"}}) {
-        auto device = kqtest::startTool("QuorvexDevice", args);
-        EXPECT_EQ(device->wait(runLimit), 1);
-        EXPECT_EQ(device->out().rfind("usage: QuorvexDevice -i=<dump>", 0), 0u) << device->out();
+        const kqtest::Outcome device = kqtest::runTool("QuorvexDevice", args);
+        EXPECT_EQ(device.status, 1);
+        EXPECT_EQ(device.out.rfind("usage: QuorvexDevice -i=<dump>", 0), 0u) << device.out;
     }
 }
 
 TEST(QuorvexDeviceCommandLine, NamesATimeoutThatIsNoWholeNumberOfMilliseconds)
 {
     for (const std::string bad : {"abc", "0", "-5"}) {
-        auto device = kqtest::startTool("QuorvexDevice", {"-s=COM2", "-i=dump.log", "-t=" + bad});
-        EXPECT_EQ(device->wait(runLimit), 1);
-        EXPECT_EQ(
-            kqtest::text(device->out()),
-            "ERROR: invalid timeout '" + bad + "': give a whole number of milliseconds above 0\n");
+        const kqtest::Outcome device =
+            kqtest::runTool("QuorvexDevice", {"-s=COM2", "-i=dump.log", "-t=" + bad});
+        EXPECT_EQ(device.status, 1);
+        EXPECT_EQ(device.out, "ERROR: invalid timeout '" + bad +
+                                  "': give a whole number of milliseconds above 0\n");
     }
 }
 

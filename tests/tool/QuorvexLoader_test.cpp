@@ -8,8 +8,6 @@
 
 namespace {
 
-using kqtest::runLimit;
-
 // A PortMon dump of these requests and their last fields, numbered from 1.
 std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests)
 {
@@ -137,10 +135,10 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
         for (const std::string& a : c.args)
             args.push_back(substitute(substitute(substitute(a, "DUMP", dump), "MISSING", missing),
                                       "BAD", bad));
-        auto loader = kqtest::startTool("QuorvexLoader", args);
-        EXPECT_EQ(loader->wait(runLimit), 1);
-        const std::string out = substitute(kqtest::text(loader->out()), missing, "MISSING");
-        const std::string err = kqtest::text(loader->err());
+        const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", args);
+        EXPECT_EQ(loader.status, 1);
+        const std::string out = substitute(loader.out, missing, "MISSING");
+        const std::string& err = loader.err;
         EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
         EXPECT_TRUE(std::regex_match(err, std::regex(c.err))) << err;
     }
@@ -148,10 +146,9 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
 
 TEST(QuorvexLoaderCommandLine, HelpShowsTheUsage)
 {
-    auto loader = kqtest::startTool("QuorvexLoader", {"--help"});
-    EXPECT_EQ(loader->wait(runLimit), 0);
-    EXPECT_EQ(kqtest::text(loader->out()).rfind("usage: QuorvexLoader -s=<device> -i=<dump>", 0),
-              0u);
+    const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", {"--help"});
+    EXPECT_EQ(loader.status, 0);
+    EXPECT_EQ(loader.out.rfind("usage: QuorvexLoader -s=<device> -i=<dump>", 0), 0u);
 }
 
 // --check needs no port and says what the replay would do.
@@ -211,9 +208,9 @@ TEST(QuorvexLoaderCommandLine, CheckSummarizesTheDump)
         SCOPED_TRACE(c.name);
         std::vector<std::string> args = c.args;
         args.insert(args.begin(), {"--check", "-i=" + dir.writeFile("dump.log", c.dump)});
-        auto loader = kqtest::startTool("QuorvexLoader", args);
-        EXPECT_EQ(loader->wait(runLimit), c.status);
-        EXPECT_EQ(kqtest::text(loader->out()), c.out);
+        const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", args);
+        EXPECT_EQ(loader.status, c.status);
+        EXPECT_EQ(loader.out, c.out);
     }
 }
 

@@ -20,6 +20,13 @@ std::string text(const std::string& output)
     return result;
 }
 
+Outcome runTool(const std::string& name, const std::vector<std::string>& args)
+{
+    auto tool = startTool(name, args);
+    const int status = tool->wait(runLimit);
+    return {status, text(tool->out()), text(tool->err())};
+}
+
 void ToolRun::SetUp()
 {
 #ifdef _WIN32

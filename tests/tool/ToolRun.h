@@ -20,6 +20,15 @@ std::unique_ptr<kqtest::Process> startTool(const std::string& name,
 // Program output with Windows text-mode line ends (CR LF) turned back into LF.
 std::string text(const std::string& output);
 
+// How a program run to its end went, its output as text() gives it.
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome runTool(const std::string& name, const std::vector<std::string>& args);
+
 // QuorvexLoader replaying one dump against QuorvexDevice replaying another.
 // Linux: the device serves a pseudo-terminal of its own. Windows (under Wine):
 // the device serves the second port of KQ_TEST_PORTS, the loader the first.

@@ -4,26 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+using kqtest::Outcome;
 using kqtest::PcscService;
-using kqtest::text;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 Outcome kqpcsc(const std::vector<std::string>& args)
 {
-    auto tool = kqtest::startTool("kqpcsc", args);
-    const int status = tool->wait(kqtest::runLimit);
-    return {status, text(tool->out()), text(tool->err())};
+    return kqtest::runTool("kqpcsc", args);
 }
 
 // The tool against a pcscd of its own with the virtual reader.
