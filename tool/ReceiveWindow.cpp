@@ -69,11 +69,9 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
             continue;
         }
         std::vector<unsigned char> buffer(waiting, 0);
-        // A device that goes away during the read leaves it short: only what came is shown.
-        buffer.resize(port.recv(buffer.data(), waiting));
-        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(buffer.size()),
-                         hex(buffer).c_str()));
-        got.insert(got.end(), buffer.begin(), buffer.end());
+        const unsigned int n = port.recv(buffer.data(), waiting);
+        print(kq::format("read: ( %ld ) %s\n", static_cast<long>(n), hex(buffer).c_str()));
+        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
         if (pacing.fast && got.size() >= due) {
             timetable.cut();
             break;
