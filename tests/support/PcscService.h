@@ -23,8 +23,8 @@ class TempDir;
 // path includes this process's PID. One service at a time per process.
 class PcscService {
 public:
-    static const char* const Reader;
-    static const char* const SecondReader;
+    static constexpr const char* Reader = "Virtual PCD 00 00";
+    static constexpr const char* SecondReader = "Virtual PCD 00 01";
 
     // Returns once the service lists its readers.
     PcscService();

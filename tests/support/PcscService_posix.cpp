@@ -71,9 +71,6 @@ private:
 
 }  // namespace
 
-const char* const PcscService::Reader = "Virtual PCD 00 00";
-const char* const PcscService::SecondReader = "Virtual PCD 00 01";
-
 PcscService::PcscService() : config_(new TempDir)
 {
     usePrivatePcscService();

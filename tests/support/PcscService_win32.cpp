@@ -7,9 +7,6 @@
 
 namespace kqtest {
 
-const char* const PcscService::Reader = "Virtual PCD 00 00";
-const char* const PcscService::SecondReader = "Virtual PCD 00 01";
-
 // Wine's winscard reaches no pcscd, and a private service needs Linux namespaces.
 PcscService::PcscService()
 {
