@@ -66,9 +66,9 @@ function(kq_install_pkgconfig target)
   list(JOIN requires " " KQ_PC_REQUIRES_PRIVATE)
   list(JOIN libs " " KQ_PC_LIBS_PRIVATE)
   set(pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-  # Relative to the file itself, so that the tree can move (a DESTDIR, a scratch root).
-  file(RELATIVE_PATH KQ_PC_PREFIX /root/${pc_dir} /root)
-  string(REGEX REPLACE "/$" "" KQ_PC_PREFIX ${KQ_PC_PREFIX})
+  # Relative to the file itself, so that the tree can move (a DESTDIR, a scratch root):
+  # one ".." per folder of pc_dir.
+  string(REGEX REPLACE "[^/]+" ".." KQ_PC_PREFIX ${pc_dir})
   set(KQ_PC_NAME ${target})
   configure_file(${KQ_PACKAGE_SOURCE_DIR}/package.pc.in
     ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc @ONLY)
