@@ -43,11 +43,12 @@ private:
 #if defined(_WIN32)
     void* device_;  // HANDLE
 #else
-    void closeDescriptors();
+    void setBlocking(bool blocking);
 
-    int device_ = -1;
-    // A second description of the device, blocking: sends without a write time-out.
-    int blockingWriter_ = -1;
+    int device_;
+    // The descriptor's status flags as last set: O_NONBLOCK is off only while sending
+    // without a write time-out.
+    int statusFlags_;
     // False for a pseudo-terminal: what it accepted is already at the other end.
     bool hasOutputQueue_;
     // The time-outs applied by the last configure(): the driver has no place for them.

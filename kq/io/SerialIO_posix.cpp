@@ -141,8 +141,8 @@ ReadRules readRules(const SerialTimeouts& t, unsigned int size)
 
 }  // namespace
 
-// O_NONBLOCK stays set: a modem-control line cannot block the open, and every
-// wait goes through poll() with the time-outs' deadlines.
+// Opened with O_NONBLOCK: a modem-control line cannot block the open. Reads keep it, so
+// that every wait goes through poll() with the time-outs' deadlines.
 unsigned long SerialIOImpl::openHandle()
 {
     const std::string path = "/dev/" + config_.deviceName();
@@ -152,36 +152,29 @@ unsigned long SerialIOImpl::openHandle()
     }
     if (::flock(device_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        closeDescriptors();
-        return static_cast<unsigned long>(error);
-    }
-    // Opened before TIOCEXCL, which would refuse this second open.
-    blockingWriter_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (blockingWriter_ < 0 ||
-        ::fcntl(blockingWriter_, F_SETFL, ::fcntl(blockingWriter_, F_GETFL) & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        closeDescriptors();
+        ::close(device_);
+        device_ = -1;
         return static_cast<unsigned long>(error);
     }
     ::ioctl(device_, TIOCEXCL);
     hasOutputQueue_ = hasOutputQueue(device_);
+    statusFlags_ = ::fcntl(device_, F_GETFL);
     return 0;
 }
 
 void SerialIOImpl::closeHandle()
 {
     ::ioctl(device_, TIOCNXCL);
-    closeDescriptors();
+    ::close(device_);
 }
 
-void SerialIOImpl::closeDescriptors()
+// The mode is changed only when it differs: a run of sends or of reads costs no call.
+void SerialIOImpl::setBlocking(bool blocking)
 {
-    if (blockingWriter_ >= 0) {
-        ::close(blockingWriter_);
+    const int flags = blocking ? statusFlags_ & ~O_NONBLOCK : statusFlags_ | O_NONBLOCK;
+    if (flags != statusFlags_ && ::fcntl(device_, F_SETFL, flags) == 0) {
+        statusFlags_ = flags;
     }
-    ::close(device_);
-    blockingWriter_ = -1;
-    device_ = -1;
 }
 
 void SerialIOImpl::configure()
@@ -206,11 +199,11 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
     const Deadline deadline = totalDeadline(timeouts_.writeTotalTimeoutConstant,
                                             timeouts_.writeTotalTimeoutMultiplier, size);
     // Without a time-out the kernel may wait for room itself: one call where the
-    // non-blocking description needs write, EAGAIN, poll and write again.
-    const int fd = deadline ? device_ : blockingWriter_;
+    // non-blocking mode needs write, EAGAIN, poll and write again.
+    setBlocking(!deadline);
     unsigned int written = 0;
     while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
+        const ssize_t n = ::write(device_, data + written, size - written);
         if (n > 0) {
             written += static_cast<unsigned int>(n);
         } else if (n < 0 && errno == EINTR) {
@@ -231,6 +224,7 @@ unsigned int SerialIOImpl::writeStep(const unsigned char* data, unsigned int siz
 
 unsigned int SerialIOImpl::readStep(unsigned char* buffer, unsigned int size)
 {
+    setBlocking(false);
     const ReadRules rules = readRules(timeouts_, size);
     Deadline intervalEnd;
     unsigned int got = 0;
