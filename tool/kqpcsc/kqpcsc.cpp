@@ -1,6 +1,6 @@
 // kqpcsc: lists smart-card readers, shows the card in one, and sends it
 // command APDUs, through kqsystem's PC/SC access.
-#include "Console.h"
+#include "common/Console.h"
 
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
@@ -19,8 +19,9 @@ namespace {
 using kq::io::apdu;
 using kq::io::pcsc;
 using quorvex::print;
+using quorvex::separatedHex;
 
-const char* const Usage =
+const char* const usage =
     "usage: kqpcsc list\n"
     "       kqpcsc status READER\n"
     "       kqpcsc send READER APDU...\n"
@@ -37,14 +38,6 @@ const char* const Usage =
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-std::string hex(const unsigned char* bytes, unsigned int size)
-{
-    std::string text = kq::NumberFormatter::buffer2stringU2(bytes, size);
-    if (!text.empty())
-        text.pop_back();
-    return text;
-}
 
 const char* stateName(kq::io::CardStatus status)
 {
@@ -107,7 +100,7 @@ int status(const std::string& name)
         std::vector<unsigned char> atr;
         const kq::io::CardStatus state = reader->cardStatus(atr);
         print(kq::format("state: %s\nATR: %s\n", stateName(state),
-                         hex(atr.data(), static_cast<unsigned int>(atr.size())).c_str()));
+                         separatedHex(atr.data(), static_cast<unsigned int>(atr.size())).c_str()));
         reader->disconnect();
     }
     return 0;
@@ -126,9 +119,10 @@ int send(const std::string& name, const std::vector<std::string>& texts)
     for (const auto& command : commands) {
         const apdu response = reader->exchange(command);
         const unsigned int data = response.size() < 2 ? 0 : response.size() - 2;
-        print(kq::format("-> %s\n<- %s%sSW %02X %02X\n", hex(command.raw(), command.size()).c_str(),
-                         hex(response.raw(), data).c_str(), data ? "  " : "", response.sw1(),
-                         response.sw2()));
+        print(kq::format("-> %s\n<- %s%sSW %02X %02X\n",
+                         separatedHex(command.raw(), command.size()).c_str(),
+                         separatedHex(response.raw(), data).c_str(), data ? "  " : "",
+                         response.sw1(), response.sw2()));
         allSucceeded = allSucceeded && response.size() >= 2 && response.isSuccess();
     }
     reader->disconnect();
@@ -145,7 +139,7 @@ int run(const std::vector<std::string>& args)
     if (command == "send" && args.size() >= 3)
         return send(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     if ((command == "help" || command == "--help" || command == "-h") && args.size() == 1) {
-        print(Usage);
+        print(usage);
         return 0;
     }
     throw UsageError(command.empty() ? "no command given" : "can't understand that command line");
@@ -158,7 +152,7 @@ int main(int argc, char* argv[])
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "kqpcsc: %s\n%s", e.what(), Usage);
+        std::fprintf(stderr, "kqpcsc: %s\n%s", e.what(), usage);
         return 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kqpcsc: %s\n", e.what());

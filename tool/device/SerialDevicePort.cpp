@@ -1,7 +1,8 @@
 #include "DevicePort.h"
 
-#include "Console.h"
-#include "LineSettings.h"
+#include "common/Console.h"
+#include "common/Deadline.h"
+#include "common/LineSettings.h"
 
 #include <kq/io/SerialIO.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortMonReader.h"
+#include "portmon/PortMonReader.h"
 
 #include <chrono>
 #include <string>

@@ -1,10 +1,10 @@
 #include "Replay.h"
 
-#include "Console.h"
-#include "DumpSurvey.h"
 #include "Interrupt.h"
-#include "LineSettings.h"
 #include "ReceiveWindow.h"
+#include "common/Console.h"
+#include "common/LineSettings.h"
+#include "portmon/DumpSurvey.h"
 
 #include <kq/StringUtils.h>
 #include <kq/io/SerialIO.h>

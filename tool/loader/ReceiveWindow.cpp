@@ -1,7 +1,7 @@
 #include "ReceiveWindow.h"
 
-#include "Console.h"
 #include "Interrupt.h"
+#include "common/Console.h"
 
 #include <kq/StringUtils.h>
 

@@ -1,5 +1,5 @@
-#include "PortMonReader.h"
-#include "LineSettings.h"
+#include "portmon/PortMonReader.h"
+#include "common/LineSettings.h"
 
 #include "support/TempDir.h"
 #include "support/Thrown.h"

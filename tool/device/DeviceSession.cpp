@@ -1,6 +1,7 @@
 #include "DeviceSession.h"
 
-#include "Console.h"
+#include "common/Console.h"
+#include "common/Deadline.h"
 
 #include <kq/StringUtils.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortMonAction.h"
+#include "portmon/PortMonAction.h"
 
 #include <kq/io/SerialConfig.h>
 

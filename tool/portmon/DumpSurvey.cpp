@@ -1,7 +1,7 @@
 #include "DumpSurvey.h"
 
-#include "Console.h"
-#include "LineSettings.h"
+#include "common/Console.h"
+#include "common/LineSettings.h"
 
 #include <kq/StringUtils.h>
 

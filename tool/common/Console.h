@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -15,20 +14,7 @@ void printError(const std::string& text);
 // Bytes as the step lines show them: "0A1B", and spaced "0A 1B " (a space after every byte).
 std::string hex(const std::vector<unsigned char>& bytes);
 std::string spacedHex(const std::vector<unsigned char>& bytes);
-
-// A point in time on the monotonic clock, some milliseconds from now.
-class Deadline {
-public:
-    explicit Deadline(std::chrono::milliseconds fromNow);
-
-    bool passed() const;
-    // What is left, rounded down; zero once passed.
-    std::chrono::milliseconds left() const;
-    // Moves the point to fromNow after the present moment.
-    void restart(std::chrono::milliseconds fromNow);
-
-private:
-    std::chrono::steady_clock::time_point at_;
-};
+// Bytes separated by single spaces, none at the end: "0A 1B".
+std::string separatedHex(const unsigned char* bytes, unsigned int size);
 
 }  // namespace quorvex

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DevicePort.h"
-#include "PortMonReader.h"
+#include "portmon/PortMonReader.h"
 
 #include <chrono>
 

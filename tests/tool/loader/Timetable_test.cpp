@@ -1,4 +1,4 @@
-#include "Timetable.h"
+#include "loader/Timetable.h"
 
 #include <gtest/gtest.h>
 

@@ -30,27 +30,12 @@ std::string spacedHex(const std::vector<unsigned char>& bytes)
                                                 static_cast<unsigned int>(bytes.size()));
 }
 
-Deadline::Deadline(std::chrono::milliseconds fromNow)
+std::string separatedHex(const unsigned char* bytes, unsigned int size)
 {
-    restart(fromNow);
-}
-
-bool Deadline::passed() const
-{
-    return std::chrono::steady_clock::now() > at_;
-}
-
-std::chrono::milliseconds Deadline::left() const
-{
-    const auto rest = at_ - std::chrono::steady_clock::now();
-    if (rest.count() <= 0)
-        return std::chrono::milliseconds(0);
-    return std::chrono::duration_cast<std::chrono::milliseconds>(rest);
-}
-
-void Deadline::restart(std::chrono::milliseconds fromNow)
-{
-    at_ = std::chrono::steady_clock::now() + fromNow;
+    std::string text = kq::NumberFormatter::buffer2stringU2(bytes, size);
+    if (!text.empty())
+        text.pop_back();
+    return text;
 }
 
 }  // namespace quorvex

@@ -1,6 +1,7 @@
 #include "DevicePort.h"
 
-#include "Console.h"
+#include "common/Console.h"
+#include "common/Deadline.h"
 
 #include <fcntl.h>
 #include <poll.h>

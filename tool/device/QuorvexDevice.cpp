@@ -1,8 +1,8 @@
 // The device side of a PortMon dump: serves QuorvexLoader (or the real host
 // program) on a serial port or a pseudo-terminal and checks what it sends.
-#include "Console.h"
 #include "DevicePort.h"
 #include "DeviceSession.h"
+#include "common/Console.h"
 
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PortMonAction.h"
 #include "Timetable.h"
+#include "portmon/PortMonAction.h"
 
 #include <kq/io/SerialIO.h>
 

@@ -1,7 +1,7 @@
-#include "Console.h"
-#include "DumpSurvey.h"
 #include "Interrupt.h"
 #include "Replay.h"
+#include "common/Console.h"
+#include "portmon/DumpSurvey.h"
 
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>

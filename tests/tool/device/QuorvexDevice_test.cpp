@@ -1,4 +1,4 @@
-#include "ToolRun.h"
+#include "tool/ToolRun.h"
 
 namespace {
 
