@@ -9,8 +9,8 @@ include(CMakePackageConfigHelpers)
 set(KQ_PACKAGE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 # kq_install_library(TARGET UMBRELLA)
-# Installs TARGET as kq::TARGET and, as its headers, exactly those that the
-# umbrella header reaches on this platform.
+# Installs TARGET as kq::TARGET and, as its headers, the public ones beside
+# the umbrella header.
 function(kq_install_library target umbrella)
   set_target_properties(${target} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
@@ -42,15 +42,21 @@ function(kq_install_library target umbrella)
   endif()
 endfunction()
 
-# The public headers differ by platform and change as the library grows, so the
-# compiler finds them at install time: whatever the umbrella includes here.
+# A header outside detail/ is public: the folder of the umbrella header is
+# installed without its detail/ folders. A public header for Windows alone
+# (its types exist there only) stays out of the other platforms' trees.
+set(KQ_WINDOWS_ONLY_HEADERS win32/SecurityAttributes.h)
 function(kq_install_public_headers umbrella)
-  install(CODE "
-    set(KQ_CXX_COMPILER \"${CMAKE_CXX_COMPILER}\")
-    set(KQ_HEADER_ROOT \"${PROJECT_SOURCE_DIR}\")
-    set(KQ_UMBRELLA \"${umbrella}\")
-    set(KQ_INCLUDE_DESTINATION \"${CMAKE_INSTALL_INCLUDEDIR}\")")
-  install(SCRIPT ${KQ_PACKAGE_SOURCE_DIR}/install-headers.cmake)
+  get_filename_component(root ${umbrella} DIRECTORY)
+  set(excluded PATTERN detail EXCLUDE)
+  if(NOT WIN32)
+    foreach(header ${KQ_WINDOWS_ONLY_HEADERS})
+      string(REPLACE "." "\\." header ${header})
+      list(APPEND excluded REGEX "/${header}$" EXCLUDE)
+    endforeach()
+  endif()
+  install(DIRECTORY ${root}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kq
+          FILES_MATCHING PATTERN "*.h" ${excluded})
 endfunction()
 
 # kqsystem.pc: shared linking needs only the library; its private dependencies

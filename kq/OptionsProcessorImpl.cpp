@@ -1,4 +1,4 @@
-#include <kq/OptionsProcessorImpl.h>
+#include <kq/detail/OptionsProcessorImpl.h>
 
 namespace kq {
 namespace ProgramOptions {

@@ -1,6 +1,6 @@
 #include <kq/ProgramOptions.h>
 
-#include <kq/OptionsProcessorImpl.h>
+#include <kq/detail/OptionsProcessorImpl.h>
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include <kq/SharedLibrary.h>
 
-#include <kq/SharedLibraryImpl.h>
 #include <kq/StringUtils.h>
+#include <kq/detail/SharedLibraryImpl.h>
 
 #include <stdexcept>
 

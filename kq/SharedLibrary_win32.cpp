@@ -1,4 +1,4 @@
-#include <kq/SharedLibraryImpl.h>
+#include <kq/detail/SharedLibraryImpl.h>
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #include <kq/io/SerialIO.h>
-#include <kq/io/SerialIOImpl.h>
+#include <kq/io/detail/SerialIOImpl.h>
 
 #include <kq/StringUtils.h>
 

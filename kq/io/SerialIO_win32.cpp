@@ -1,4 +1,4 @@
-#include <kq/io/SerialIOImpl.h>
+#include <kq/io/detail/SerialIOImpl.h>
 
 #include <kq/StringUtils.h>
 

@@ -1,5 +1,5 @@
+#include <kq/io/detail/pcscImpl.h>
 #include <kq/io/pcsc.h>
-#include <kq/io/pcscImpl.h>
 
 #include <kq/StringUtils.h>
 

@@ -1,5 +1,5 @@
 #include <kq/ipc/SharedMemory.h>
-#include <kq/ipc/SharedMemoryImpl.h>
+#include <kq/ipc/detail/SharedMemoryImpl.h>
 
 namespace kq {
 namespace ipc {

@@ -1,5 +1,5 @@
-#include <kq/ipc/SharedMemoryImpl.h>
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/SharedMemoryImpl.h>
 
 namespace kq {
 namespace ipc {

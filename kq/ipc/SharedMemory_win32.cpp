@@ -1,5 +1,5 @@
-#include <kq/ipc/SharedMemoryImpl.h>
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/SharedMemoryImpl.h>
 #include <kq/ipc/detail/SystemError.h>
 
 #include <kq/win32/SecurityAttributes.h>

@@ -1,5 +1,5 @@
 #include <kq/ipc/SystemEvent.h>
-#include <kq/ipc/SystemEventImpl.h>
+#include <kq/ipc/detail/SystemEventImpl.h>
 
 namespace kq {
 namespace ipc {

@@ -1,5 +1,5 @@
-#include <kq/ipc/SystemEventImpl.h>
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/SystemEventImpl.h>
 
 #include <linux/futex.h>
 #include <sys/syscall.h>

@@ -1,6 +1,6 @@
-#include <kq/ipc/SystemEventImpl.h>
 #include <kq/ipc/detail/LocalName.h>
 #include <kq/ipc/detail/SystemError.h>
+#include <kq/ipc/detail/SystemEventImpl.h>
 
 #include <kq/win32/SecurityAttributes.h>
 

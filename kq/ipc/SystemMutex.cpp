@@ -1,5 +1,5 @@
 #include <kq/ipc/SystemMutex.h>
-#include <kq/ipc/SystemMutexImpl.h>
+#include <kq/ipc/detail/SystemMutexImpl.h>
 
 namespace kq {
 namespace ipc {

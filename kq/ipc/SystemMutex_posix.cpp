@@ -1,5 +1,5 @@
-#include <kq/ipc/SystemMutexImpl.h>
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/SystemMutexImpl.h>
 
 #include <errno.h>
 #include <time.h>

@@ -1,5 +1,5 @@
 #include <kq/logger/FileLogChannel.h>
-#include <kq/logger/FileLogChannelImpl.h>
+#include <kq/logger/detail/FileLogChannelImpl.h>
 #include <kq/logger/detail/LocalTime.h>
 
 #include <kq/StringUtils.h>

@@ -1,4 +1,4 @@
-#include <kq/logger/FileLogChannelImpl.h>
+#include <kq/logger/detail/FileLogChannelImpl.h>
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include <kq/logger/FileLogChannelImpl.h>
+#include <kq/logger/detail/FileLogChannelImpl.h>
 
 #include <kq/StringUtils.h>
 

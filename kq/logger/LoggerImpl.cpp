@@ -1,4 +1,4 @@
-#include <kq/logger/LoggerImpl.h>
+#include <kq/logger/detail/LoggerImpl.h>
 
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>

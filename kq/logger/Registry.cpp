@@ -1,5 +1,5 @@
 #include <kq/logger/Logger.h>
-#include <kq/logger/LoggerImpl.h>
+#include <kq/logger/detail/LoggerImpl.h>
 
 #include <map>
 #include <memory>

@@ -1,5 +1,5 @@
 #include <kq/win32/SecurityAttributes.h>
-#include <kq/win32/SecurityAttributesImpl.h>
+#include <kq/win32/detail/SecurityAttributesImpl.h>
 
 namespace kq {
 namespace win32 {

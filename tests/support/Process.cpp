@@ -1,6 +1,6 @@
 #include "support/Process.h"
 
-#include "support/ProcessImpl.h"
+#include "support/detail/ProcessImpl.h"
 
 #include <gtest/gtest.h>
 

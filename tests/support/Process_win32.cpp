@@ -1,4 +1,4 @@
-#include "support/ProcessImpl.h"
+#include "support/detail/ProcessImpl.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "support/TestLibrary.h"
 
-#include "support/ProcessImpl.h"
+#include "support/detail/ProcessImpl.h"
 
 namespace kqtest {
 

@@ -9,8 +9,8 @@ namespace win32 {
 namespace store {
 
 // The registry calls that registry makes, with the Windows registry interface's arguments and
-// results: 0 on success, a Windows error code otherwise. registry_win32.cpp passes them to
-// Windows; registry_posix.cpp keeps the keys in SQLite databases.
+// results: 0 on success, a Windows error code otherwise. RegistryStore_win32.cpp passes them to
+// Windows; RegistryStore_posix.cpp keeps the keys in SQLite databases.
 
 // What the calls need of the Windows numbers, spelled here so that no system header is needed.
 constexpr unsigned long Wow64View = 0x0100;  // KEY_WOW64_64KEY
