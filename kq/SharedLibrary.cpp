@@ -1,24 +1,11 @@
 #include <kq/SharedLibrary.h>
 
-#include <kq/StringUtils.h>
 #include <kq/detail/SharedLibraryImpl.h>
+#include <kq/detail/SystemError.h>
 
 #include <stdexcept>
 
 namespace kq {
-
-namespace {
-
-std::string loadFailure(const std::string& path, const SharedLibraryImpl::LoadError& error)
-{
-#if defined(_WIN32)
-    return kq::format("::LoadLibrary( '%s' ) failed: %d", path.c_str(), error);
-#else
-    return kq::format("::dlopen( '%s' ) failed: %s", path.c_str(), error.c_str());
-#endif
-}
-
-}  // namespace
 
 SharedLibrary::SharedLibrary() : impl_(new SharedLibraryImpl) {}
 
@@ -40,14 +27,14 @@ void SharedLibrary::load(const std::string& path)
 {
     if (impl_->isLoaded())
         throw std::runtime_error("already loaded");
-    SharedLibraryImpl::LoadError error{};
+    std::string error;
     if (!impl_->loadModule(path, error))
-        throw std::runtime_error(loadFailure(path, error));
+        throw std::runtime_error(detail::callFailure(SharedLibraryImpl::loadCall, path, error));
 }
 
 bool SharedLibrary::tryLoad(const std::string& path)
 {
-    SharedLibraryImpl::LoadError ignored{};
+    std::string ignored;
     return impl_->isLoaded() || impl_->loadModule(path, ignored);
 }
 

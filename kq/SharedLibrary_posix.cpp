@@ -5,13 +5,15 @@
 
 namespace kq {
 
+const char* const SharedLibraryImpl::loadCall = "dlopen";
+
 SharedLibraryImpl::~SharedLibraryImpl()
 {
     if (module_ != nullptr)
         ::dlclose(module_);
 }
 
-bool SharedLibraryImpl::loadModule(const std::string& path, LoadError& error)
+bool SharedLibraryImpl::loadModule(const std::string& path, std::string& error)
 {
     // dlopen("") would hand out the program itself, which is no library the caller named.
     if (path.empty()) {

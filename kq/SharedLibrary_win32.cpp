@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kq {
+
+const char* const SharedLibraryImpl::loadCall = "LoadLibrary";
 
 SharedLibraryImpl::~SharedLibraryImpl()
 {
@@ -10,11 +14,11 @@ SharedLibraryImpl::~SharedLibraryImpl()
         ::FreeLibrary(static_cast<HMODULE>(module_));
 }
 
-bool SharedLibraryImpl::loadModule(const std::string& path, LoadError& error)
+bool SharedLibraryImpl::loadModule(const std::string& path, std::string& error)
 {
     module_ = ::LoadLibraryA(path.c_str());
     if (module_ == nullptr)
-        error = static_cast<LoadError>(::GetLastError());
+        error = std::to_string(static_cast<int>(::GetLastError()));
     return module_ != nullptr;
 }
 

@@ -8,13 +8,8 @@ namespace kq {
 // members marked "per platform" in SharedLibrary_posix.cpp and SharedLibrary_win32.cpp.
 class SharedLibraryImpl {
 public:
-#if defined(_WIN32)
-    // GetLastError() of the failed load.
-    using LoadError = int;
-#else
-    // dlerror() of the failed load.
-    using LoadError = std::string;
-#endif
+    // Per platform: the system call that loads, as failure texts name it.
+    static const char* const loadCall;
 
     SharedLibraryImpl() = default;
     // Per platform: releases the module, if one is held.
@@ -23,13 +18,11 @@ public:
     SharedLibraryImpl(const SharedLibraryImpl&) = delete;
     SharedLibraryImpl& operator=(const SharedLibraryImpl&) = delete;
 
-    bool isLoaded() const
-    {
-        return module_ != nullptr;
-    }
+    bool isLoaded() const { return module_ != nullptr; }
 
-    // Per platform. Loads path into the empty object; false with the system's reason otherwise.
-    bool loadModule(const std::string& path, LoadError& error);
+    // Per platform. Loads path into the empty object; false with the system's reason
+    // otherwise (dlerror()'s text, or GetLastError() in decimal).
+    bool loadModule(const std::string& path, std::string& error);
     // Per platform. The entry point's address; only called while a module is held.
     void* findSymbol(const std::string& name) const;
 

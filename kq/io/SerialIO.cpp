@@ -1,5 +1,7 @@
+#include <kq/detail/SystemError.h>
 #include <kq/io/SerialIO.h>
 #include <kq/io/detail/SerialIOImpl.h>
+#include <kq/logger/detail/Levels.h>
 
 #include <kq/StringUtils.h>
 
@@ -12,14 +14,11 @@ namespace {
 
 enum class Direction { Send, Recv };
 
-// The level at which a logger lets the debug family through.
-const int DebugLevel = 1;
-
 void logStep(kq::logger::ILogger& logger, Direction direction, const unsigned char* bytes,
              unsigned int moved, unsigned int asked)
 {
     // Tested first: a suppressed step costs no formatting.
-    if (logger.level() < DebugLevel) {
+    if (logger.level() < kq::logger::detail::DebugLevel) {
         return;
     }
     const long n = static_cast<long>(moved);
@@ -81,7 +80,7 @@ void SerialIOImpl::openDevice()
     if (error != 0) {
         logger_.info(
             kq::format("openDevice( '%s' ) failed: %ld", name.c_str(), static_cast<long>(error)));
-        throw std::runtime_error(kq::format("can't open '%s'. error = %lu", name.c_str(), error));
+        kq::detail::throwCantOpen(name, error);
     }
     logger_.info(kq::format("openDevice( '%s' ) OK", name.c_str()));
 }

@@ -1,3 +1,4 @@
+#include <kq/detail/SystemError.h>
 #include <kq/io/detail/SerialIOImpl.h>
 #include <kq/io/detail/Termios.h>
 #include <kq/io/detail/Termios2.h>
@@ -181,9 +182,8 @@ void SerialIOImpl::configure()
 {
     termios settings;
     if (::tcgetattr(device_, &settings) != 0) {
-        throw std::runtime_error(kq::format("::tcgetattr( '%s' ) failed. error = %ld",
-                                            config_.deviceName().c_str(),
-                                            static_cast<long>(errno)));
+        kq::detail::throwDeviceCallFailed("tcgetattr", config_.deviceName(),
+                                          static_cast<long>(errno));
     }
     detail::makeRaw(settings);
     const bool speedApplied = detail::applyLineSettings(settings, config_);

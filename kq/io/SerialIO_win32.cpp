@@ -1,3 +1,4 @@
+#include <kq/detail/SystemError.h>
 #include <kq/io/detail/SerialIOImpl.h>
 
 #include <kq/StringUtils.h>
@@ -109,9 +110,8 @@ void SerialIOImpl::configure()
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(device_, &dcb)) {
-        throw std::runtime_error(kq::format("::GetCommState( '%s' ) failed. error = %ld",
-                                            config_.deviceName().c_str(),
-                                            static_cast<long>(::GetLastError())));
+        kq::detail::throwDeviceCallFailed("GetCommState", config_.deviceName(),
+                                          static_cast<long>(::GetLastError()));
     }
     applyLineSettings(dcb, config_);
     ::SetCommState(device_, &dcb);

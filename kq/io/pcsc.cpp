@@ -1,3 +1,4 @@
+#include <kq/detail/SystemError.h>
 #include <kq/io/detail/pcscImpl.h>
 #include <kq/io/pcsc.h>
 
@@ -82,8 +83,7 @@ void PcscImpl::connect()
     const LONG result = SCardConnect(context_, readerName_.c_str(), SCARD_SHARE_SHARED,
                                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol);
     if (result != SCARD_S_SUCCESS)
-        throw std::runtime_error(
-            kq::format("::SCardConnect() failed: %s", scardErrorText(result).c_str()));
+        kq::detail::throwServiceCallFailed("SCardConnect", scardErrorText(result));
     card_ = card;
     activeProtocol_ = static_cast<std::uint32_t>(protocol);
 }
@@ -109,8 +109,7 @@ CardStatus PcscImpl::cardStatus(std::vector<unsigned char>& atr)
     const LONG result =
         SCardStatus(card_, readerName, &readerNameLength, &state, &protocol, atrBytes, &atrLength);
     if (result != SCARD_S_SUCCESS)
-        throw std::runtime_error(
-            kq::format("::SCardStatus() failed: %s", scardErrorText(result).c_str()));
+        kq::detail::throwServiceCallFailed("SCardStatus", scardErrorText(result));
     if (atrLength != 0)
         atr.assign(atrBytes, atrBytes + std::min(atrLength, AtrCapacity));
     return cardStatusOf(state);
@@ -129,8 +128,7 @@ apdu PcscImpl::exchange(const apdu& command)
     const auto received = static_cast<unsigned int>(std::min(length, ResponseCapacity));
     logger_.debugHex("<-", response, received);
     if (result != SCARD_S_SUCCESS)
-        throw std::runtime_error(
-            kq::format("::SCardTransmit() failed: %s", scardErrorText(result).c_str()));
+        kq::detail::throwServiceCallFailed("SCardTransmit", scardErrorText(result));
     return apdu::fromBuffer(response, received);
 }
 

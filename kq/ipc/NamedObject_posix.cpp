@@ -1,5 +1,5 @@
+#include <kq/detail/SystemError.h>
 #include <kq/ipc/detail/NamedObject.h>
-#include <kq/ipc/detail/SystemError.h>
 
 #include <kq/StringUtils.h>
 
@@ -16,6 +16,13 @@
 namespace kq {
 namespace ipc {
 namespace detail {
+
+using kq::detail::throwCallFailed;
+using kq::detail::throwForeignOwner;
+using kq::detail::throwKindMismatch;
+using kq::detail::throwNameTooLong;
+using kq::detail::throwSizeFailed;
+using kq::detail::throwTooSmall;
 
 namespace {
 

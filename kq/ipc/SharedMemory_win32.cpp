@@ -1,6 +1,6 @@
+#include <kq/detail/SystemError.h>
 #include <kq/ipc/detail/LocalName.h>
 #include <kq/ipc/detail/SharedMemoryImpl.h>
-#include <kq/ipc/detail/SystemError.h>
 
 #include <kq/win32/SecurityAttributes.h>
 
@@ -32,7 +32,7 @@ SharedMemoryImpl::SharedMemoryImpl(const std::string& name, unsigned int size)
         const DWORD createError = GetLastError();
         handle_ = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, fullName.c_str());
         if (handle_ == nullptr) {
-            detail::throwOpenFailed("OpenFileMapping", fullName, GetLastError(), createError);
+            kq::detail::throwOpenFailed("OpenFileMapping", fullName, GetLastError(), createError);
         }
         created_ = false;
     }
@@ -41,7 +41,7 @@ SharedMemoryImpl::SharedMemoryImpl(const std::string& name, unsigned int size)
     if (view_ == nullptr) {
         const DWORD error = GetLastError();
         CloseHandle(handle_);
-        detail::throwSizeFailed("MapViewOfFile", size, error);
+        kq::detail::throwSizeFailed("MapViewOfFile", size, error);
     }
 }
 

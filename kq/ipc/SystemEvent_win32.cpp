@@ -1,5 +1,5 @@
+#include <kq/detail/SystemError.h>
 #include <kq/ipc/detail/LocalName.h>
-#include <kq/ipc/detail/SystemError.h>
 #include <kq/ipc/detail/SystemEventImpl.h>
 
 #include <kq/win32/SecurityAttributes.h>
@@ -29,7 +29,7 @@ SystemEventImpl::SystemEventImpl(const std::string& name)
         const DWORD createError = GetLastError();
         handle_ = OpenEventA(EventAccess, FALSE, fullName.c_str());
         if (handle_ == nullptr) {
-            detail::throwCallFailed("CreateEvent", name, createError);
+            kq::detail::throwCallFailed("CreateEvent", name, createError);
         }
     }
 }

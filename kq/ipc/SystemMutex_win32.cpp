@@ -1,5 +1,5 @@
+#include <kq/detail/SystemError.h>
 #include <kq/ipc/detail/LocalName.h>
-#include <kq/ipc/detail/SystemError.h>
 #include <kq/ipc/detail/SystemMutexImpl.h>
 
 #include <kq/win32/SecurityAttributes.h>
@@ -22,7 +22,7 @@ SystemMutexImpl::SystemMutexImpl(const std::string& name)
         const DWORD createError = GetLastError();
         handle_ = OpenMutexA(SYNCHRONIZE, FALSE, fullName.c_str());
         if (handle_ == nullptr) {
-            detail::throwOpenFailed("OpenMutex", fullName, GetLastError(), createError);
+            kq::detail::throwOpenFailed("OpenMutex", fullName, GetLastError(), createError);
         }
     }
 }

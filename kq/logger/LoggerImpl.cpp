@@ -1,3 +1,4 @@
+#include <kq/logger/detail/Levels.h>
 #include <kq/logger/detail/LoggerImpl.h>
 
 #include <kq/NumberFormatter.h>
@@ -54,38 +55,38 @@ void LoggerImpl::setLevel(int level)
 
 void LoggerImpl::info(const std::string& message)
 {
-    if (level_ >= InfoLevel)
+    if (level_ >= detail::InfoLevel)
         channel_->write(name_, message);
 }
 
 void LoggerImpl::infoDump(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= InfoLevel)
+    if (level_ >= detail::InfoLevel)
         channel_->write(name_, dumpText(message, data, size));
 }
 
 void LoggerImpl::infoHex(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= InfoLevel)
+    if (level_ >= detail::InfoLevel)
         channel_->write(name_, kq::format("%s: %s", message.c_str(),
                                           NumberFormatter::buffer2stringU2(data, size).c_str()));
 }
 
 void LoggerImpl::debug(const std::string& message)
 {
-    if (level_ >= DebugLevel)
+    if (level_ >= detail::DebugLevel)
         channel_->write(name_, message);
 }
 
 void LoggerImpl::debugDump(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= DebugLevel)
+    if (level_ >= detail::DebugLevel)
         channel_->write(name_, dumpText(message, data, size));
 }
 
 void LoggerImpl::debugHex(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= DebugLevel)
+    if (level_ >= detail::DebugLevel)
         channel_->write(name_, kq::format("%s %s", message.c_str(),
                                           NumberFormatter::buffer2stringU2(data, size).c_str()));
 }

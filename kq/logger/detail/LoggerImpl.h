@@ -26,9 +26,6 @@ public:
     void debugHex(const std::string& message, const void* data, unsigned size) override;
 
 private:
-    static constexpr int InfoLevel = 0;
-    static constexpr int DebugLevel = 1;
-
     std::string name_;
     int level_;
     std::shared_ptr<ILogChannel> channel_;

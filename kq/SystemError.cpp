@@ -1,11 +1,10 @@
-#include <kq/ipc/detail/SystemError.h>
+#include <kq/detail/SystemError.h>
 
 #include <kq/StringUtils.h>
 
 #include <stdexcept>
 
 namespace kq {
-namespace ipc {
 namespace detail {
 
 void throwOpenFailed(const char* call, const std::string& name, unsigned long openError,
@@ -15,9 +14,30 @@ void throwOpenFailed(const char* call, const std::string& name, unsigned long op
                                         call, name.c_str(), openError, createError));
 }
 
+std::string callFailure(const char* call, const std::string& name, const std::string& reason)
+{
+    return kq::format("::%s( '%s' ) failed: %s", call, name.c_str(), reason.c_str());
+}
+
 void throwCallFailed(const char* call, const std::string& name, unsigned long error)
 {
     throw std::runtime_error(kq::format("::%s( '%s' ) failed: %lu", call, name.c_str(), error));
+}
+
+void throwServiceCallFailed(const char* call, const std::string& reason)
+{
+    throw std::runtime_error(kq::format("::%s() failed: %s", call, reason.c_str()));
+}
+
+void throwDeviceCallFailed(const char* call, const std::string& name, long error)
+{
+    throw std::runtime_error(
+        kq::format("::%s( '%s' ) failed. error = %ld", call, name.c_str(), error));
+}
+
+void throwCantOpen(const std::string& name, unsigned long error)
+{
+    throw std::runtime_error(kq::format("can't open '%s'. error = %lu", name.c_str(), error));
 }
 
 void throwSizeFailed(const char* call, unsigned long size, unsigned long error)
@@ -50,5 +70,4 @@ void throwForeignOwner(const std::string& name)
 }
 
 }  // namespace detail
-}  // namespace ipc
 }  // namespace kq
