@@ -1,6 +1,8 @@
 #include <kq/win32/detail/RegistryDatabase.h>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace kq {
 namespace win32 {
@@ -40,6 +42,17 @@ long failure(int sqliteResult)
 int execute(sqlite3* connection, const char* sql)
 {
     return sqlite3_exec(connection, sql, nullptr, nullptr, nullptr);
+}
+
+// SQLite opens a file that this process may not write for reading only, by itself; a journal
+// also needs the folder to be writable.
+bool canWrite(sqlite3* connection, const std::string& file)
+{
+    if (sqlite3_db_readonly(connection, "main") != 0)
+        return false;
+    const std::size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 // One prepared statement; a statement that failed to prepare reports that failure from step().
@@ -133,7 +146,10 @@ long finish(Transaction& transaction, int stepped)
 
 }  // namespace
 
-RegistryDatabase::RegistryDatabase(sqlite3* connection) : connection_(connection) {}
+RegistryDatabase::RegistryDatabase(sqlite3* connection, bool writable)
+    : connection_(connection), writable_(writable)
+{
+}
 
 RegistryDatabase::~RegistryDatabase()
 {
@@ -143,17 +159,18 @@ RegistryDatabase::~RegistryDatabase()
 long RegistryDatabase::open(const std::string& file, bool create,
                             std::shared_ptr<RegistryDatabase>& database)
 {
+    // Never SQLITE_OPEN_CREATE: SQLite would create the file by the umask.
     sqlite3* connection = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    const int opened = sqlite3_open_v2(file.c_str(), &connection, flags, nullptr);
+    const int opened = sqlite3_open_v2(file.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr);
     // The object closes the connection, which exists even when the open failed.
-    std::shared_ptr<RegistryDatabase> candidate(new RegistryDatabase(connection));
+    std::shared_ptr<RegistryDatabase> candidate(
+        new RegistryDatabase(connection, opened == SQLITE_OK && canWrite(connection, file)));
     if (opened != SQLITE_OK)
         return failure(opened);
     sqlite3_extended_result_codes(connection, 1);
     sqlite3_busy_timeout(connection, BusyTimeoutMs);
     execute(connection, "PRAGMA synchronous = FULL");
-    if (create) {
+    if (create && !candidate->hasSchema()) {
         const long made = candidate->createSchema();
         if (made != error::Success)
             return made;
@@ -162,8 +179,18 @@ long RegistryDatabase::open(const std::string& file, bool create,
     return error::Success;
 }
 
+bool RegistryDatabase::hasSchema()
+{
+    Statement tables(connection_,
+                     "SELECT count(*) FROM sqlite_master WHERE type = 'table'"
+                     " AND name IN ('registry_keys', 'registry_values')");
+    return tables.step() == SQLITE_ROW && tables.number(0) == 2;
+}
+
 long RegistryDatabase::createSchema()
 {
+    if (!writable_)
+        return error::AccessDenied;
     Transaction transaction(connection_);
     if (transaction.begun() != SQLITE_OK)
         return failure(transaction.begun());
@@ -175,33 +202,42 @@ long RegistryDatabase::findKey(long long parent, const std::vector<std::string>&
                                long long& key)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    long long current = parent;
-    for (const auto& name : path) {
-        const long found = child(current, name, false, current);
-        if (found != error::Success)
-            return found;
-    }
-    key = current;
-    return error::Success;
+    return descend(parent, path, false, key);
 }
 
 long RegistryDatabase::createKey(long long parent, const std::vector<std::string>& path,
                                  long long& key)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    const long found = descend(parent, path, false, key);
+    if (found != error::FileNotFound)
+        return found;
+    if (!writable_)
+        return error::AccessDenied;
     Transaction transaction(connection_);
     if (transaction.begun() != SQLITE_OK)
         return failure(transaction.begun());
-    long long current = parent;
-    for (const auto& name : path) {
-        const long made = child(current, name, true, current);
-        if (made != error::Success)
-            return made;
-    }
+    long long made = 0;
+    const long added = descend(parent, path, true, made);
+    if (added != error::Success)
+        return added;
     const long committed = transaction.commit();
     if (committed == error::Success)
-        key = current;
+        key = made;
     return committed;
+}
+
+long RegistryDatabase::descend(long long parent, const std::vector<std::string>& path, bool add,
+                               long long& key)
+{
+    long long current = parent;
+    for (const auto& name : path) {
+        const long reached = child(current, name, add, current);
+        if (reached != error::Success)
+            return reached;
+    }
+    key = current;
+    return error::Success;
 }
 
 long RegistryDatabase::child(long long parent, const std::string& name, bool add, long long& key)

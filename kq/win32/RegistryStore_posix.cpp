@@ -3,7 +3,9 @@
 #include <kq/Environment.h>
 #include <kq/win32/detail/RegistryDatabase.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +19,11 @@ namespace win32 {
 namespace store {
 
 namespace {
+
+// The rights of an access mask that change a key: KEY_SET_VALUE, KEY_CREATE_SUB_KEY,
+// KEY_CREATE_LINK, DELETE, WRITE_DAC and WRITE_OWNER.
+constexpr unsigned long WriteRights =
+    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | 0x00010000 | 0x00040000 | 0x00080000;
 
 // What a handle stands for: a key of one database, and what it may do there.
 struct OpenKey {
@@ -61,22 +68,31 @@ HandleTable& handles()
     return table;
 }
 
-// The folder of a predefined root's database; empty for a root that has none.
-std::string rootFolder(HKEY root)
+// Where a predefined root's database lives, and the modes of what the store creates there. A
+// user's settings are the user's alone; the machine's keys, in a folder of their own, are
+// everyone's to read.
+struct Location {
+    std::string folder;  // empty for a root that has none
+    mode_t folderMode;
+    mode_t fileMode;
+};
+
+Location rootLocation(HKEY root)
 {
+    const auto personal = [](const std::string& folder) { return Location{folder, 0700, 0600}; };
     if (root != HKEY_CURRENT_USER && root != HKEY_LOCAL_MACHINE)
-        return "";
+        return personal("");
     const std::string chosen = environment::get("KQ_REGISTRY_DIR", "");
     if (!chosen.empty())
-        return chosen;
+        return personal(chosen);
     if (root == HKEY_LOCAL_MACHINE)
-        return "/var/lib/kqsystem";
+        return Location{"/var/lib/kqsystem", 0755, 0644};
     // Relative XDG folders are to be ignored.
     const std::string config = environment::get("XDG_CONFIG_HOME", "");
     if (!config.empty() && config[0] == '/')
-        return config + "/kqsystem";
+        return personal(config + "/kqsystem");
     const std::string home = environment::get("HOME", "");
-    return home.empty() ? "" : home + "/.config/kqsystem";
+    return personal(home.empty() ? "" : home + "/.config/kqsystem");
 }
 
 std::string rootFileName(HKEY root)
@@ -84,17 +100,32 @@ std::string rootFileName(HKEY root)
     return root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER.db" : "HKEY_LOCAL_MACHINE.db";
 }
 
-// Creates folder and its missing parents. A user's settings stay private to the user.
-bool makeFolder(const std::string& folder, HKEY root)
+// Creates folder and its missing parents with exactly this mode, whatever the umask; folders
+// that exist are left as they are.
+bool makeFolder(const std::string& folder, mode_t mode)
 {
-    const mode_t mode = root == HKEY_CURRENT_USER ? 0700 : 0755;
     for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
         const std::string part = folder.substr(0, end);
-        if (::mkdir(part.c_str(), mode) != 0 && errno != EEXIST)
+        if (::mkdir(part.c_str(), mode) == 0)
+            ::chmod(part.c_str(), mode);
+        else if (errno != EEXIST)
             return false;
         if (end == std::string::npos)
             return true;
     }
+}
+
+// Creates the database file with exactly this mode before SQLite sees it: SQLite would make it
+// by the umask, and gives its journal files the database file's mode.
+bool makeFile(const std::string& file, mode_t mode)
+{
+    const int made =
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (made < 0)
+        return errno == EEXIST;
+    ::fchmod(made, mode);
+    ::close(made);
+    return true;
 }
 
 // The database and key that root stands for: a predefined root's database, or an open key.
@@ -104,14 +135,16 @@ long resolve(HKEY root, bool create, OpenKey& place)
         place = *open;
         return error::Success;
     }
-    const std::string folder = rootFolder(root);
-    if (folder.empty())
+    const Location location = rootLocation(root);
+    if (location.folder.empty())
         return error::InvalidHandle;
-    if (create && !makeFolder(folder, root))
+    const std::string file = location.folder + "/" + rootFileName(root);
+    if (create &&
+        !(makeFolder(location.folder, location.folderMode) && makeFile(file, location.fileMode)))
         return error::AccessDenied;
     place.id = RegistryDatabase::RootKey;
     place.access = KEY_ALL_ACCESS;
-    return RegistryDatabase::open(folder + "/" + rootFileName(root), create, place.database);
+    return RegistryDatabase::open(file, create, place.database);
 }
 
 // The names of a key path, one per level. A path may not begin with a backslash; empty levels
@@ -139,6 +172,9 @@ long reach(HKEY root, const std::string& name, unsigned long access, bool create
     long result = resolve(root, create, place);
     if (result != error::Success)
         return result;
+    // Windows refuses write access to a key that the user may not change.
+    if ((access & WriteRights) != 0 && !place.database->writable())
+        return error::AccessDenied;
     auto opened = std::make_shared<OpenKey>(OpenKey{place.database, 0, access});
     result = create ? place.database->createKey(place.id, levels, opened->id)
                     : place.database->findKey(place.id, levels, opened->id);

@@ -78,7 +78,8 @@ constexpr unsigned long REG_DWORD = 4;
 // /var/lib/kqsystem; the environment variable KQ_REGISTRY_DIR names another folder for both.
 // Key and value names compare case-insensitively (ASCII letters), every write is one
 // transaction and is on disk when it returns, and other roots do not open. A key opened
-// without KEY_SET_VALUE refuses the setters and deleteValue, as Windows does.
+// without KEY_SET_VALUE refuses the setters and deleteValue, as Windows does; where the user may
+// not write the database, only opens without write access succeed.
 class KQ_API registry {
 public:
     registry();
