@@ -6,6 +6,7 @@
 
 namespace kq {
 namespace win32 {
+namespace detail {
 
 namespace {
 
@@ -303,5 +304,6 @@ long RegistryDatabase::deleteValue(long long key, const std::string& name)
     return finish(transaction, removed);
 }
 
+}  // namespace detail
 }  // namespace win32
 }  // namespace kq

@@ -16,7 +16,7 @@
 
 namespace kq {
 namespace win32 {
-namespace store {
+namespace detail {
 
 namespace {
 
@@ -251,6 +251,6 @@ long deleteValue(HKEY key, const std::string& name)
     return open ? open->database->deleteValue(open->id, name) : result;
 }
 
-}  // namespace store
+}  // namespace detail
 }  // namespace win32
 }  // namespace kq

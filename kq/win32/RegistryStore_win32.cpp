@@ -4,7 +4,7 @@
 
 namespace kq {
 namespace win32 {
-namespace store {
+namespace detail {
 
 long openKey(HKEY root, const std::string& name, unsigned long access, HKEY& key)
 {
@@ -44,6 +44,6 @@ long deleteValue(HKEY key, const std::string& name)
     return ::RegDeleteValueA(key, name.c_str());
 }
 
-}  // namespace store
+}  // namespace detail
 }  // namespace win32
 }  // namespace kq

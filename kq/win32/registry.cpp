@@ -14,12 +14,12 @@ namespace {
 // settings with.
 unsigned long inView(unsigned long access)
 {
-    return IsWow64() ? access | store::Wow64View : access;
+    return IsWow64() ? access | detail::Wow64View : access;
 }
 
 bool isString(unsigned long type)
 {
-    return type == store::TypeString || type == store::TypeExpandString;
+    return type == detail::TypeString || type == detail::TypeExpandString;
 }
 
 }  // namespace
@@ -43,12 +43,12 @@ void registry::attach(HKEY key)
 
 bool registry::open(const std::string& name, unsigned long access)
 {
-    return openBelowRoot(name, access, store::openKey);
+    return openBelowRoot(name, access, detail::openKey);
 }
 
 bool registry::createAndOpen(const std::string& name, unsigned long access)
 {
-    return openBelowRoot(name, access, store::createKey);
+    return openBelowRoot(name, access, detail::createKey);
 }
 
 void registry::close()
@@ -59,7 +59,7 @@ void registry::close()
 void registry::flush()
 {
     if (openKey_)
-        store::flushKey(openKey_.get());
+        detail::flushKey(openKey_.get());
 }
 
 const std::string& registry::keyName() const
@@ -78,7 +78,7 @@ unsigned long registry::queryDWORDValue(const std::string& valueName,
     unsigned char bytes[4] = {0, 0, 0, 0};
     unsigned long type = 0;
     unsigned long size = sizeof bytes;
-    if (!openKey_ || store::queryValue(openKey_.get(), valueName, type, bytes, size) != 0)
+    if (!openKey_ || detail::queryValue(openKey_.get(), valueName, type, bytes, size) != 0)
         return defaultValue;
     return static_cast<unsigned long>(bytes[0]) | static_cast<unsigned long>(bytes[1]) << 8 |
            static_cast<unsigned long>(bytes[2]) << 16 | static_cast<unsigned long>(bytes[3]) << 24;
@@ -89,7 +89,7 @@ std::string registry::queryStringValue(const std::string& valueName,
 {
     unsigned long type = 0;
     unsigned long size = 0;
-    if (!openKey_ || store::queryValue(openKey_.get(), valueName, type, nullptr, size) != 0 ||
+    if (!openKey_ || detail::queryValue(openKey_.get(), valueName, type, nullptr, size) != 0 ||
         !isString(type))
         return defaultValue;
     if (size == 0)
@@ -97,8 +97,8 @@ std::string registry::queryStringValue(const std::string& valueName,
     // One zero byte past the data ends a string stored without its NUL. A value changed by
     // someone else between the two calls gives the default rather than a torn read.
     std::vector<char> text(size + 1, '\0');
-    if (store::queryValue(openKey_.get(), valueName, type,
-                          reinterpret_cast<unsigned char*>(text.data()), size) != 0 ||
+    if (detail::queryValue(openKey_.get(), valueName, type,
+                           reinterpret_cast<unsigned char*>(text.data()), size) != 0 ||
         !isString(type))
         return defaultValue;
     return std::string(text.data());
@@ -110,21 +110,21 @@ void registry::setDWORDValue(const std::string& valueName, unsigned long value) 
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     if (openKey_)
-        store::setValue(openKey_.get(), valueName, store::TypeDword, bytes, sizeof bytes);
+        detail::setValue(openKey_.get(), valueName, detail::TypeDword, bytes, sizeof bytes);
 }
 
 void registry::setStringValue(const std::string& valueName, const std::string& value) const
 {
     if (openKey_)
-        store::setValue(openKey_.get(), valueName, store::TypeString,
-                        reinterpret_cast<const unsigned char*>(value.c_str()),
-                        static_cast<unsigned long>(value.size() + 1));
+        detail::setValue(openKey_.get(), valueName, detail::TypeString,
+                         reinterpret_cast<const unsigned char*>(value.c_str()),
+                         static_cast<unsigned long>(value.size() + 1));
 }
 
 void registry::deleteValue(const std::string& valueName) const
 {
     if (openKey_)
-        store::deleteValue(openKey_.get(), valueName);
+        detail::deleteValue(openKey_.get(), valueName);
 }
 
 bool registry::openBelowRoot(const std::string& name, unsigned long access, KeyCall call)
@@ -143,7 +143,7 @@ void registry::hold(HKEY key)
     if (key == nullptr)
         openKey_.reset();
     else
-        openKey_.reset(key, store::closeKey);
+        openKey_.reset(key, detail::closeKey);
 }
 
 }  // namespace win32

@@ -9,6 +9,7 @@ struct sqlite3;
 
 namespace kq {
 namespace win32 {
+namespace detail {
 
 // The Windows error codes the Linux registry store reports.
 namespace error {
@@ -69,5 +70,6 @@ private:
     bool writable_;
 };
 
+}  // namespace detail
 }  // namespace win32
 }  // namespace kq

@@ -6,7 +6,7 @@
 
 namespace kq {
 namespace win32 {
-namespace store {
+namespace detail {
 
 // The registry calls that registry makes, with the Windows registry interface's arguments and
 // results: 0 on success, a Windows error code otherwise. RegistryStore_win32.cpp passes them to
@@ -32,6 +32,6 @@ long setValue(HKEY key, const std::string& name, unsigned long type, const unsig
               unsigned long size);
 long deleteValue(HKEY key, const std::string& name);
 
-}  // namespace store
+}  // namespace detail
 }  // namespace win32
 }  // namespace kq

@@ -21,11 +21,11 @@ void RegistrySandbox::plant(const std::string& name, const std::string& valueNam
                             unsigned long type, const std::string& bytes) const
 {
     HKEY key = nullptr;
-    ASSERT_EQ(0, store::createKey(HKEY_CURRENT_USER, this->key(name), KEY_ALL_ACCESS, key));
-    EXPECT_EQ(0, store::setValue(key, valueName, type,
-                                 reinterpret_cast<const unsigned char*>(bytes.data()),
-                                 static_cast<unsigned long>(bytes.size())));
-    store::closeKey(key);
+    ASSERT_EQ(0, detail::createKey(HKEY_CURRENT_USER, this->key(name), KEY_ALL_ACCESS, key));
+    EXPECT_EQ(0, detail::setValue(key, valueName, type,
+                                  reinterpret_cast<const unsigned char*>(bytes.data()),
+                                  static_cast<unsigned long>(bytes.size())));
+    detail::closeKey(key);
 }
 
 }  // namespace kqtest
