@@ -112,15 +112,20 @@ NamedObject::NamedObject(const std::string& name, ObjectKind kind, std::uint64_t
 NamedObject::~NamedObject()
 {
     lockByte(fd_, F_OFD_SETLKW, F_WRLCK, GuardByte);
-    struct stat status {};
-    if (lockByte(fd_, F_OFD_SETLK, F_WRLCK, PresenceByte) == 0 && ::fstat(fd_, &status) == 0 &&
-        status.st_nlink != 0) {
+    struct stat file {};
+    if (lockByte(fd_, F_OFD_SETLK, F_WRLCK, PresenceByte) == 0 && ::fstat(fd_, &file) == 0 &&
+        file.st_nlink != 0) {
         ::shm_unlink(path_.c_str());
     }
-    if (!keepMapped_) {
+    if (keepMapped_) {
+        // The mapping keeps the open file description, and with it its locks, alive:
+        // the guard must go now. The presence lock stays, so the object is never
+        // made afresh under the mapping.
+        lockByte(fd_, F_OFD_SETLK, F_UNLCK, GuardByte);
+    } else {
         ::munmap(view_, viewSize_);
     }
-    ::close(fd_);  // drops both locks
+    ::close(fd_);  // drops both locks unless the mapping still holds them
 }
 
 unsigned char* NamedObject::payload() const
