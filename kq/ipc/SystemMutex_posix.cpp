@@ -114,12 +114,14 @@ bool SystemMutexImpl::tryLock(long timeout)
 {
     pthread_mutex_t& mutex = object_.header().mutex;
     const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
+    int result = 0;
     if (ms == Infinite) {
-        lock();
-        return true;
+        result = pthread_mutex_lock(&mutex);
+    } else if (ms == 0) {
+        result = pthread_mutex_trylock(&mutex);
+    } else {
+        result = lockBefore(mutex, deadlineAfter(ms));
     }
-    const int result =
-        ms == 0 ? pthread_mutex_trylock(&mutex) : lockBefore(mutex, deadlineAfter(ms));
     if (!granted(mutex, result)) {
         return false;
     }
