@@ -112,15 +112,20 @@ NamedObject::NamedObject(const std::string& name, ObjectKind kind, std::uint64_t
 NamedObject::~NamedObject()
 {
     lockByte(fd_, F_OFD_SETLKW, F_WRLCK, GuardByte);
-    struct stat status {};
-    if (lockByte(fd_, F_OFD_SETLK, F_WRLCK, PresenceByte) == 0 && ::fstat(fd_, &status) == 0 &&
-        status.st_nlink != 0) {
+    struct stat file {};
+    if (lockByte(fd_, F_OFD_SETLK, F_WRLCK, PresenceByte) == 0 && ::fstat(fd_, &file) == 0 &&
+        file.st_nlink != 0) {
         ::shm_unlink(path_.c_str());
     }
-    if (!keepMapped_) {
+    if (keepMapped_) {
+        // The mapping keeps the open file description, and with it its locks, alive:
+        // the guard must go now. The presence lock stays, so the object is never
+        // made afresh under the mapping.
+        lockByte(fd_, F_OFD_SETLK, F_UNLCK, GuardByte);
+    } else {
         ::munmap(view_, viewSize_);
     }
-    ::close(fd_);  // drops both locks
+    ::close(fd_);  // drops both locks unless the mapping still holds them
 }
 
 unsigned char* NamedObject::payload() const
@@ -131,24 +136,21 @@ unsigned char* NamedObject::payload() const
 // False when the name was removed between shm_open and the guard: open it anew.
 bool NamedObject::openOnce(ObjectKind kind, std::uint64_t payloadSize)
 {
-    fd_ = ::shm_open(path_.c_str(), O_RDWR | O_CREAT, 0600);
+    fd_ = ::shm_open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
         throwCallFailed("shm_open", name_, errno);
     }
     try {
+        // Checked before any wait: another user's file could hold the guard for ever.
+        if (status().st_uid != ::geteuid()) {
+            throwForeignOwner(name_);
+        }
         if (const int error = lockByte(fd_, F_OFD_SETLKW, F_WRLCK, GuardByte)) {
             throwCallFailed("fcntl", name_, error);
         }
-        struct stat status {};
-        if (::fstat(fd_, &status) != 0) {
-            throwCallFailed("fstat", name_, errno);
-        }
-        if (status.st_nlink == 0) {
+        if (status().st_nlink == 0) {
             ::close(fd_);
             return false;
-        }
-        if (status.st_uid != ::getuid()) {
-            throwForeignOwner(name_);
         }
         // No other handle anywhere, or only dead ones: start afresh.
         created_ = lockByte(fd_, F_OFD_SETLK, F_WRLCK, PresenceByte) == 0;
@@ -187,11 +189,7 @@ void NamedObject::initialise(ObjectKind kind, std::uint64_t payloadSize)
 
 void NamedObject::check(ObjectKind kind, std::uint64_t payloadSize)
 {
-    struct stat status {};
-    if (::fstat(fd_, &status) != 0) {
-        throwCallFailed("fstat", name_, errno);
-    }
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(status().st_size);
     if (fileSize < sizeof(ObjectHeader)) {
         throwKindMismatch(name_, kindName(kind), kindName(ObjectKind{}));
     }
@@ -207,6 +205,15 @@ void NamedObject::check(ObjectKind kind, std::uint64_t payloadSize)
         throwTooSmall(name_, static_cast<unsigned long>(payloadSize),
                       static_cast<unsigned long>(std::min(h.payloadSize, available)));
     }
+}
+
+struct stat NamedObject::status() const
+{
+    struct stat result {};
+    if (::fstat(fd_, &result) != 0) {
+        throwCallFailed("fstat", name_, errno);
+    }
+    return result;
 }
 
 void NamedObject::map(std::uint64_t payloadSize)

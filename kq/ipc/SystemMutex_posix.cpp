@@ -2,8 +2,11 @@
 #include <kq/ipc/detail/SystemMutexImpl.h>
 
 #include <errno.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 
 #if defined(__SANITIZE_THREAD__)
@@ -13,7 +16,35 @@
 namespace kq {
 namespace ipc {
 
+namespace detail {
+
+// Whether a thread has ended, for the objects that noted it as an owner.
+struct ThreadLife {
+    std::atomic<bool> ended{false};
+};
+
+}  // namespace detail
+
 namespace {
+
+// Marks the thread's end when its locals are destroyed. The main thread never ends
+// before the process does: static objects destroyed after its locals still own what it
+// locked.
+struct ThreadLifeMark {
+    std::shared_ptr<detail::ThreadLife> life = std::make_shared<detail::ThreadLife>();
+    ~ThreadLifeMark()
+    {
+        if (::syscall(SYS_gettid) != ::getpid()) {
+            life->ended = true;
+        }
+    }
+};
+
+std::shared_ptr<const detail::ThreadLife> thisThreadLife()
+{
+    thread_local ThreadLifeMark mark;
+    return mark.life;
+}
 
 // The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
 constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
@@ -66,7 +97,7 @@ SystemMutexImpl::SystemMutexImpl(const std::string& name)
 
 SystemMutexImpl::~SystemMutexImpl()
 {
-    if (held_ > 0) {
+    if (heldByLiveThread()) {
         object_.keepMapped();
     }
 }
@@ -75,32 +106,61 @@ void SystemMutexImpl::lock()
 {
     pthread_mutex_t& mutex = object_.header().mutex;
     if (granted(mutex, pthread_mutex_lock(&mutex))) {
-        ++held_;
+        counted();
     }
 }
 
 bool SystemMutexImpl::tryLock(long timeout)
 {
-    const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
-    if (ms == Infinite) {
-        lock();
-        return true;
-    }
     pthread_mutex_t& mutex = object_.header().mutex;
-    const int result =
-        ms == 0 ? pthread_mutex_trylock(&mutex) : lockBefore(mutex, deadlineAfter(ms));
+    const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
+    int result = 0;
+    if (ms == Infinite) {
+        result = pthread_mutex_lock(&mutex);
+    } else if (ms == 0) {
+        result = pthread_mutex_trylock(&mutex);
+    } else {
+        result = lockBefore(mutex, deadlineAfter(ms));
+    }
     if (!granted(mutex, result)) {
         return false;
     }
-    ++held_;
+    counted();
     return true;
 }
 
 void SystemMutexImpl::unlock()
 {
     if (pthread_mutex_unlock(&object_.header().mutex) == 0) {
+        released();
+    }
+}
+
+// Called by the thread just granted the mutex; counts left by an earlier owner are void,
+// whether it released them through another object or ended without releasing.
+void SystemMutexImpl::counted()
+{
+    std::shared_ptr<const detail::ThreadLife> self = thisThreadLife();
+    std::lock_guard<std::mutex> guard(ownerLock_);
+    if (owner_ != self) {
+        owner_ = std::move(self);
+        held_ = 0;
+    }
+    ++held_;
+}
+
+void SystemMutexImpl::released()
+{
+    std::lock_guard<std::mutex> guard(ownerLock_);
+    if (held_ > 0 && owner_ == thisThreadLife()) {
         --held_;
     }
+}
+
+bool SystemMutexImpl::heldByLiveThread()
+{
+    std::lock_guard<std::mutex> guard(ownerLock_);
+    return held_ > 0 && !owner_->ended;
 }
 
 }  // namespace ipc

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pthread.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cstddef>
@@ -52,6 +53,7 @@ private:
     bool openOnce(ObjectKind kind, std::uint64_t payloadSize);
     void initialise(ObjectKind kind, std::uint64_t payloadSize);
     void check(ObjectKind kind, std::uint64_t payloadSize);
+    struct stat status() const;
     void map(std::uint64_t payloadSize);
     void discard();
 

@@ -5,11 +5,18 @@
 #if !defined(_WIN32)
 #  include <kq/ipc/detail/NamedObject.h>
 
-#  include <atomic>
+#  include <memory>
+#  include <mutex>
 #endif
 
 namespace kq {
 namespace ipc {
+
+#if !defined(_WIN32)
+namespace detail {
+struct ThreadLife;
+}
+#endif
 
 // The system object behind SystemMutex; SystemMutex_win32.cpp and
 // SystemMutex_posix.cpp each define all of it.
@@ -29,10 +36,17 @@ private:
 #if defined(_WIN32)
     void* handle_;  // HANDLE
 #else
+    void counted();
+    void released();
+    bool heldByLiveThread();
+
     detail::NamedObject object_;
-    // Locks taken through this object and not yet released: while any is held, this
-    // process's robust-mutex list points into the mapping, which must then outlive us.
-    std::atomic<long> held_{0};
+    // The locks the owner thread took through this object and has not released: while
+    // it lives and holds any, its robust-mutex list points into the mapping, which must
+    // then outlive us. A thread that has ended holds nothing.
+    std::mutex ownerLock_;
+    std::shared_ptr<const detail::ThreadLife> owner_;
+    long held_ = 0;
 #endif
 };
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <thread>
 
 // The child side of the cross-process tests: each role runs in a process of its
@@ -79,6 +80,32 @@ void lockMutex(const std::string& name)
     park();
 }
 
+// A thread locks through one object and ends without unlocking; another takes the
+// mutex over and releases it; then both objects close. Last, an object is destroyed by
+// the thread that holds the mutex through it, and the name is opened again.
+void abandonMutex(const std::string& name)
+{
+    {
+        SystemMutex other(name);
+        auto owner = std::make_unique<SystemMutex>(name);
+        std::thread([&owner] { owner->lock(); }).join();
+        std::thread([&name] {
+            SystemMutex taker(name);
+            if (taker.tryLock(3000)) {
+                say("taken over");
+                taker.unlock();
+            }
+        }).join();
+        owner.reset();
+    }
+    say("closed");
+    const std::string kept = name + "_kept";
+    SystemMutex other(kept);
+    SystemMutex(kept).lock();
+    SystemMutex{kept};
+    say("reopened");
+}
+
 void waitEvent(const std::string& name)
 {
     SystemEvent event(name);
@@ -100,8 +127,9 @@ void sendMessages(const std::string& name)
 }
 
 const std::map<std::string, std::function<void(const std::string&)>> Roles = {
-    {"hold-memory", holdMemory}, {"race-memory", raceMemory}, {"lock-mutex", lockMutex},
-    {"wait-event", waitEvent},   {"set-event", setEvent},     {"send-messages", sendMessages},
+    {"hold-memory", holdMemory},     {"race-memory", raceMemory}, {"lock-mutex", lockMutex},
+    {"abandon-mutex", abandonMutex}, {"wait-event", waitEvent},   {"set-event", setEvent},
+    {"send-messages", sendMessages},
 };
 
 TEST(IpcChild, Run)

@@ -33,6 +33,13 @@ std::string uniqueName(const std::string& what)
     return "kqtest_" + std::to_string(processId()) + "_" + std::to_string(++counter) + "_" + what;
 }
 
+#if !defined(_WIN32)
+std::string objectFile(const std::string& name)
+{
+    return "/dev/shm/kq." + std::to_string(::getuid()) + ".Local\\" + name;
+}
+#endif
+
 std::unique_ptr<Process> startChild(const std::string& role, const std::string& name)
 {
     return std::make_unique<Process>(

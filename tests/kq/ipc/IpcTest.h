@@ -15,6 +15,11 @@ namespace kqtest {
 // A name no other test and no other test process uses.
 std::string uniqueName(const std::string& what);
 
+#if !defined(_WIN32)
+// The file behind a named object (names without '/' or '%').
+std::string objectFile(const std::string& name);
+#endif
+
 // This test program again, running one child role of IpcChild.cpp on the name.
 std::unique_ptr<Process> startChild(const std::string& role, const std::string& name);
 

@@ -8,11 +8,15 @@ using kq::ipc::SystemEvent;
 
 namespace {
 
+// The waits happen in children, so a fault fails the test instead of hanging it.
 TEST(SystemEvent, ASetWithoutWaiterReleasesTheNextWait)
 {
-    SystemEvent event(kqtest::uniqueName("event"));
+    const std::string name = kqtest::uniqueName("event");
+    SystemEvent event(name);
     event.set();
-    event.wait();
+    auto waiter = kqtest::startChild("wait-event", name);
+    kqtest::expectLine(*waiter, "waiting");
+    kqtest::expectLine(*waiter, "woke");
 }
 
 TEST(SystemEvent, ASetWakesExactlyOneOfTwoWaitingChildren)
@@ -53,9 +57,11 @@ TEST(SystemEvent, AnotherProcessMaySetTheEvent)
 {
     const std::string name = kqtest::uniqueName("event");
     SystemEvent event(name);
-    auto child = kqtest::startChild("set-event", name);
-    ASSERT_EQ(0, child->wait(std::chrono::seconds(30))) << child->err();
-    event.wait();
+    auto waiter = kqtest::startChild("wait-event", name);
+    kqtest::expectLine(*waiter, "waiting");
+    auto setter = kqtest::startChild("set-event", name);
+    ASSERT_EQ(0, setter->wait(std::chrono::seconds(30))) << setter->err();
+    kqtest::expectLine(*waiter, "woke");
 }
 
 }  // namespace

@@ -9,6 +9,10 @@
 #include <future>
 #include <stdexcept>
 
+#if !defined(_WIN32)
+#  include <unistd.h>
+#endif
+
 using kq::ipc::SharedMemory;
 using kq::ipc::SystemEvent;
 using kq::ipc::SystemMutex;
@@ -55,6 +59,21 @@ TEST(SystemMutex, AMutexWhoseOwnerWasKilledGoesToTheNextWaiter)
     ASSERT_TRUE(mutex.tryLock(30000));
     mutex.unlock();
     EXPECT_TRUE(freeForAnotherThread(name));
+}
+
+TEST(SystemMutex, ClosingAnObjectAfterItsOwnerThreadLeavesTheNameUsable)
+{
+    const std::string name = kqtest::uniqueName("abandoned");
+    auto child = kqtest::startChild("abandon-mutex", name);
+    kqtest::expectLine(*child, "taken over");
+    ASSERT_NO_FATAL_FAILURE(kqtest::expectLine(*child, "closed"));
+#if !defined(_WIN32)
+    // No object of the child still holds the name, so the last one removed it.
+    EXPECT_NE(0, ::access(kqtest::objectFile(name).c_str(), F_OK));
+#endif
+    kqtest::expectLine(*child, "reopened");
+    EXPECT_EQ(0, child->wait(std::chrono::seconds(30))) << child->err();
+    SystemMutex{name + "_kept"};  // removes what the child's kept mapping left behind
 }
 
 TEST(SystemMutex, ANameHeldByAnotherKindOfObjectIsRefused)
