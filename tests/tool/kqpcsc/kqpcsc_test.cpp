@@ -36,7 +36,16 @@ TEST_F(Kqpcsc, ShowsTheCardAndItsAtr)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "reader: Virtual PCD 00 00\ncard: present\nstate: negotiable\n"
-              "ATR: 3B 02 14 50\n");
+              "ATR: 3B 02 14 50\n"
+              "  TS  3B  direct convention\n"
+              "  T0  02  2 historical bytes\n"
+              "  protocols: T=0\n"
+              "  historical bytes: 14 50  \".P\"\n"
+              "  TCK: absent (T=0 only)\n");
+    const Outcome json = kqpcsc({"status", PcscService::Reader, "--json"});
+    EXPECT_EQ(json.out,
+              "{\"reader\": \"Virtual PCD 00 00\", \"present\": true, \"state\": \"negotiable\", "
+              "\"atr\": \"3B021450\"}\n");
 }
 
 TEST_F(Kqpcsc, SendsEachApduAndSucceedsOnlyWhenEveryAnswerIs90xx)
