@@ -27,7 +27,8 @@ enum CardStatus {
 KQ_API std::vector<std::string> enumeratePCSCDevices();
 
 // The pseudo-reader whose state changes when a reader comes or goes. Both services
-// know it; pcsc-lite counts the readers in the top 16 bits of its state.
+// know it; pcsc-lite reports it only when the list changes during the wait, not
+// at once for a first report.
 inline constexpr const char* ReaderListName = "\\\\?PnP?\\Notification";
 
 // One reader as the service's status change last reported it.
@@ -44,6 +45,8 @@ struct ReaderState {
     std::vector<unsigned char> atr;
     // The service does not know the reader (any more), or cannot reach it.
     bool gone = false;
+    // The last report differs from the state the wait was given.
+    bool changed = false;
 };
 
 // No time limit for waitForReaderChange.

@@ -34,6 +34,7 @@ void update(ReaderState& reader, const SCARD_READERSTATE& reported)
     reader.serviceState = static_cast<std::uint32_t>(reported.dwEventState);
     reader.present = (reported.dwEventState & SCARD_STATE_PRESENT) != 0;
     reader.gone = (reported.dwEventState & (SCARD_STATE_UNKNOWN | SCARD_STATE_UNAVAILABLE)) != 0;
+    reader.changed = (reported.dwEventState & SCARD_STATE_CHANGED) != 0;
     const auto atrLength = std::min<std::size_t>(reported.cbAtr, sizeof reported.rgbAtr);
     if (reader.present)
         reader.atr.assign(reported.rgbAtr, reported.rgbAtr + atrLength);

@@ -181,7 +181,9 @@ std::vector<std::string> describeAtr(const Atr& atr)
         lines.push_back(kq::format("%-4s%02X  %s", b.name.c_str(), b.value, b.meaning.c_str()));
     lines.push_back("protocols: " + protocolList(atr));
     const auto& h = atr.historical;
-    lines.push_back(kq::format("historical bytes: %s  \"%s\"",
+    lines.push_back(
+        h.empty() ? std::string("historical bytes: none")
+                  : kq::format("historical bytes: %s  \"%s\"",
                                separatedHex(h.data(), static_cast<unsigned>(h.size())).c_str(),
                                printable(h).c_str()));
     if (!atr.hasTck)

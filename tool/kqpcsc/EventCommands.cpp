@@ -104,7 +104,6 @@ int watchReaders(const Options& options)
         states.push_back(list);
         if (!kq::io::waitForReaderChange(states, limit.left()))
             return 0;
-        const bool listChanged = states.back().serviceState != list.serviceState;
         list = states.back();
         states.pop_back();
         for (std::size_t i = 0; i < readers.size(); ++i)
@@ -112,7 +111,7 @@ int watchReaders(const Options& options)
         readers = states;
         const bool anyGone = std::any_of(readers.begin(), readers.end(),
                                          [](const ReaderState& r) { return r.gone; });
-        if (listChanged || anyGone)
+        if (list.changed || anyGone)
             updateReaderList(readers, report);
     }
 }
