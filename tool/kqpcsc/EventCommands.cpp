@@ -1,5 +1,6 @@
 // wait and watch: the commands that follow the service's reader and card events.
 #include "Commands.h"
+#include "QuietInterrupt.h"
 #include "Report.h"
 #include "common/Deadline.h"
 
@@ -94,6 +95,7 @@ int waitForCard(const std::string& name, const Options& options)
 int watchReaders(const Options& options)
 {
     checkService();
+    endQuietlyOnInterrupt();
     const Report report(options.json);
     const TimeLimit limit(options.timeoutMs);
     std::vector<ReaderState> readers;
