@@ -2,7 +2,6 @@
 
 #include <kq/io/pcsc.h>
 
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,10 +30,5 @@ int runScript(const std::string& reader, const std::string& file, const Options&
 int showAtr(const std::string& hexText, const Options& options);
 int waitForCard(const std::string& reader, const Options& options);
 int watchReaders(const Options& options);
-
-// Throws when the smart-card service cannot be reached.
-void checkService();
-// The reader, once the service is reachable and knows it.
-std::unique_ptr<kq::io::pcsc> openReader(const std::string& name);
 
 }  // namespace quorvex

@@ -1,4 +1,5 @@
 // wait and watch: the commands that follow the service's reader and card events.
+#include "CardSession.h"
 #include "Commands.h"
 #include "QuietInterrupt.h"
 #include "Report.h"

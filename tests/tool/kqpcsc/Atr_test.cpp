@@ -93,16 +93,12 @@ TEST(KqpcscAtr, ExitsWithFailureForAWrongCheckByteOrAMalformedAtr)
         const char* out;
         const char* err;
     } cases[] = {
-        {{"atr", "3B80803FC700F8", "--json"},
+        {{"atr", "3B021450", "--json"},
          0,
-         "{\"atr\": \"3B80803FC700F8\", \"convention\": \"direct\", \"protocols\": \"T=0\", "
+         "{\"atr\": \"3B021450\", \"convention\": \"direct\", \"protocols\": \"T=0\", "
          "\"bytes\": [{\"byte\": \"TS\", \"value\": \"3B\", \"meaning\": \"direct convention\"}, "
-         "{\"byte\": \"T0\", \"value\": \"80\", \"meaning\": \"0 historical bytes\"}, {\"byte\": "
-         "\"TD1\", \"value\": \"80\", \"meaning\": \"T=0\"}, {\"byte\": \"TD2\", \"value\": "
-         "\"3F\", \"meaning\": \"T=15 (global bytes follow)\"}, {\"byte\": \"TA3\", \"value\": "
-         "\"C7\", \"meaning\": \"clock stop no preference, class A B C\"}, {\"byte\": \"TB3\", "
-         "\"value\": \"00\", \"meaning\": \"SPU not used\"}], \"historical\": \"\", "
-         "\"historicalText\": \"\", \"tck\": \"F8\", \"tckValid\": true}\n",
+         "{\"byte\": \"T0\", \"value\": \"02\", \"meaning\": \"2 historical bytes\"}], "
+         "\"historical\": \"1450\", \"historicalText\": \".P\"}\n",
          ""},
         {{"atr", "3B 80 80 3F C7 00 72"}, 1, nullptr, ""},
         {{"atr", "3B 85 01 41 42"},
