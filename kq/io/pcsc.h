@@ -38,7 +38,8 @@ struct ReaderState {
 
     std::string reader;
     // The service's state bits (SCARD_STATE_*; pcsc-lite keeps an event counter in
-    // the top 16 bits); 0 before the first report, which then comes at once.
+    // the top 16 bits); 0 before the first report, which for a reader then comes
+    // at once.
     std::uint32_t serviceState = 0;
     // A card is in the reader; its ATR then, empty otherwise.
     bool present = false;
