@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
 
 namespace kq {
 namespace io {
@@ -69,6 +70,29 @@ apdu apdu::fromBuffer(const void* data, unsigned int size)
     if (size > 0) {
         const auto* first = static_cast<const unsigned char*>(data);
         result.bytes_.assign(first, first + size);
+    }
+    return result;
+}
+
+apdu apdu::extended(unsigned char cla, unsigned char ins, unsigned char p1, unsigned char p2,
+                    const void* data, unsigned int dataSize, unsigned int le)
+{
+    if (dataSize > MaxExtendedData || le > MaxExtendedLe)
+        throw std::invalid_argument("extended APDU: data up to 65535 bytes, Le up to 65536");
+    apdu result(cla, ins, p1, p2);
+    auto& bytes = result.bytes_;
+    if (dataSize > 0) {
+        const auto* first = static_cast<const unsigned char*>(data);
+        bytes.insert(bytes.end(), {0x00, static_cast<unsigned char>(dataSize >> 8),
+                                   static_cast<unsigned char>(dataSize)});
+        bytes.insert(bytes.end(), first, first + dataSize);
+    }
+    if (le > 0) {
+        if (dataSize == 0)
+            bytes.push_back(0x00);
+        // 65,536 wraps to 00 00, as the standard encodes it.
+        bytes.push_back(static_cast<unsigned char>(le >> 8));
+        bytes.push_back(static_cast<unsigned char>(le));
     }
     return result;
 }

@@ -17,13 +17,10 @@ namespace {
 // The longest ATR that ISO/IEC 7816-3 allows.
 const DWORD AtrCapacity = 33;
 // The longest short response: 256 data bytes and SW1 SW2, with room to spare.
-const DWORD ResponseCapacity = 261;
+const unsigned int ResponseCapacity = 261;
 const DWORD ReaderNameCapacity = 200;
 
-std::string scardErrorText(LONG result)
-{
-    return kq::format("SCard error: 0x%08X", detail::resultCode(result));
-}
+using detail::scardErrorText;
 
 // Highest state first: pcsc-lite may report several state bits at once.
 const std::pair<DWORD, CardStatus> cardStates[] = {
@@ -49,6 +46,11 @@ void appendNames(const char* names, std::vector<std::string>& result)
 }
 
 }  // namespace
+
+std::string detail::scardErrorText(LONG result)
+{
+    return kq::format("SCard error: 0x%08X", detail::resultCode(result));
+}
 
 PcscImpl::PcscImpl(const std::string& readerName, kq::logger::ILogger& logger)
     : readerName_(readerName), logger_(logger), activeProtocol_(0), context_(0), card_(0)
@@ -115,21 +117,35 @@ CardStatus PcscImpl::cardStatus(std::vector<unsigned char>& atr)
     return cardStatusOf(state);
 }
 
-apdu PcscImpl::exchange(const apdu& command)
+void PcscImpl::reset()
 {
-    unsigned char response[ResponseCapacity] = {};
-    DWORD length = ResponseCapacity;
+    if (card_ == 0)
+        throw std::runtime_error("not connected");
+    DWORD protocol = 0;
+    const LONG result =
+        SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
+                       SCARD_RESET_CARD, &protocol);
+    if (result != SCARD_S_SUCCESS)
+        kq::detail::throwServiceCallFailed("SCardReconnect", scardErrorText(result));
+    activeProtocol_ = static_cast<std::uint32_t>(protocol);
+}
+
+apdu PcscImpl::exchange(const apdu& command, unsigned int responseCapacity)
+{
+    const DWORD capacity = responseCapacity;
+    std::vector<unsigned char> response(capacity);
+    DWORD length = capacity;
     const SCARD_IO_REQUEST sendProtocol{activeProtocol_,
                                         static_cast<DWORD>(sizeof(SCARD_IO_REQUEST))};
     logger_.debugHex("->", command.raw(), command.size());
     const LONG result = SCardTransmit(card_, &sendProtocol, command.raw(), command.size(), nullptr,
-                                      response, &length);
+                                      response.data(), &length);
     // A failed call may report the length it would have needed.
-    const auto received = static_cast<unsigned int>(std::min(length, ResponseCapacity));
-    logger_.debugHex("<-", response, received);
+    const auto received = static_cast<unsigned int>(std::min(length, capacity));
+    logger_.debugHex("<-", response.data(), received);
     if (result != SCARD_S_SUCCESS)
         kq::detail::throwServiceCallFailed("SCardTransmit", scardErrorText(result));
-    return apdu::fromBuffer(response, received);
+    return apdu::fromBuffer(response.data(), received);
 }
 
 pcsc::pcsc(const std::string& readerName) : pcsc(readerName, kq::logger::null()) {}
@@ -161,9 +177,19 @@ CardStatus pcsc::cardStatus(std::vector<unsigned char>& atr)
     return impl_->cardStatus(atr);
 }
 
+void pcsc::reset()
+{
+    impl_->reset();
+}
+
 apdu pcsc::exchange(const apdu& command)
 {
-    return impl_->exchange(command);
+    return impl_->exchange(command, ResponseCapacity);
+}
+
+apdu pcsc::exchange(const apdu& command, unsigned int responseCapacity)
+{
+    return impl_->exchange(command, responseCapacity);
 }
 
 std::vector<std::string> enumeratePCSCDevices()

@@ -4,6 +4,7 @@
 #include <kq/io/apdu.h>
 #include <kq/logger/Logger.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,41 @@ enum CardStatus {
 
 // Names of the readers the PC/SC service knows, in its order; empty on any failure.
 KQ_API std::vector<std::string> enumeratePCSCDevices();
+
+// The pseudo-reader whose state changes when a reader comes or goes. Both services
+// know it; pcsc-lite reports it only when the list changes during the wait, not
+// at once for a first report.
+inline constexpr const char* ReaderListName = "\\\\?PnP?\\Notification";
+
+// One reader as the service's status change last reported it.
+struct ReaderState {
+    ReaderState() = default;
+    explicit ReaderState(const std::string& name) : reader(name) {}
+
+    std::string reader;
+    // The service's state bits (SCARD_STATE_*; pcsc-lite keeps an event counter in
+    // the top 16 bits); 0 before the first report, which for a reader then comes
+    // at once.
+    std::uint32_t serviceState = 0;
+    // A card is in the reader; its ATR then, empty otherwise.
+    bool present = false;
+    std::vector<unsigned char> atr;
+    // The service does not know the reader (any more), or cannot reach it.
+    bool gone = false;
+    // The last report differs from the state the wait was given.
+    bool changed = false;
+};
+
+// No time limit for waitForReaderChange.
+constexpr unsigned int InfiniteTimeout = 0xFFFFFFFF;
+
+// Waits up to timeoutMs until the state of one of the readers differs from the
+// serviceState it holds (a card came or went, a reader came or went), then updates
+// every entry and returns true; false on time-out, entries untouched. Throws
+// std::runtime_error: "SCard error: 0x%08X" when the service is not reachable,
+// "::SCardGetStatusChange() failed: %s" otherwise (a reader it does not know:
+// SCard error 0x80100009), std::invalid_argument for an empty list.
+KQ_API bool waitForReaderChange(std::vector<ReaderState>& readers, unsigned int timeoutMs);
 
 class PcscImpl;
 
@@ -48,8 +84,16 @@ public:
     void disconnect();
     // The connected card's state; its ATR (up to 33 bytes) replaces atr.
     CardStatus cardStatus(std::vector<unsigned char>& atr);
-    // Sends one command and returns the card's response.
+    // Resets the connected card (warm reset) and stays connected; throws "not
+    // connected" without a connection, "::SCardReconnect() failed: %s" on failure.
+    void reset();
+    // Sends one command and returns the card's response, of up to 261 bytes.
     apdu exchange(const apdu& command);
+    // The same with room for a response of up to responseCapacity bytes:
+    // ExtendedResponseCapacity takes any extended-length answer. A longer answer
+    // throws with SCard error 0x80100008; the card has then run the command.
+    apdu exchange(const apdu& command, unsigned int responseCapacity);
+    static constexpr unsigned int ExtendedResponseCapacity = 65538;
 
 private:
     std::unique_ptr<PcscImpl> impl_;

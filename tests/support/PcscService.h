@@ -34,9 +34,11 @@ public:
     PcscService& operator=(const PcscService&) = delete;
 
     // Inserts a card with this ATR (hex) into the reader and returns once the
-    // service reports it present. The card answers a command with its data
-    // field, then Le bytes counting from 01, then 90 00; INS 00 gets 6D 00,
-    // INS FE 300 bytes (more than a short response holds).
+    // service reports it present. The card answers a command (short or extended)
+    // with its data field, then Le bytes counting from 01, then 90 00; INS 00
+    // gets 6D 00, INS FE 300 bytes (more than a short response holds). As a T=0
+    // card would, GET DATA (CA) answers 61xx for P1 P2 bytes that GET RESPONSE
+    // (C0) then hands out, and READ RECORD (B2) answers 6C10 unless Le is 10.
     void insertCard(const std::string& reader, const std::string& atrHex);
     // Removes the card and returns once the service reports the reader empty.
     void removeCard(const std::string& reader);

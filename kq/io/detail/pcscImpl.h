@@ -12,6 +12,13 @@
 namespace kq {
 namespace io {
 
+namespace detail {
+
+// A result code as "SCard error: 0x%08X".
+std::string scardErrorText(LONG result);
+
+}  // namespace detail
+
 // The service context behind pcsc and, while connected, the card handle.
 // The same code serves WinSCard and pcsc-lite.
 class PcscImpl {
@@ -27,7 +34,8 @@ public:
     void connect();
     void disconnect();
     CardStatus cardStatus(std::vector<unsigned char>& atr);
-    apdu exchange(const apdu& command);
+    void reset();
+    apdu exchange(const apdu& command, unsigned int responseCapacity);
 
 private:
     std::string readerName_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -101,6 +102,54 @@ TEST(Apdu, SelfAssignmentKeepsTheBytes)
     EXPECT_EQ(bytesOf(command), before);
     command = std::move(same);
     EXPECT_EQ(bytesOf(command), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Apdu, ExtendedCasesEncodeTheirLengthsInTwoBytes)
+{
+    const std::vector<unsigned char> data(300, 0xAB);
+    const struct {
+        apdu command;
+        Bytes head;
+        Bytes tail;
+        unsigned int size;
+    } cases[] = {
+        {apdu::extended(0x00, 0xB0, 0x00, 0x00, nullptr, 0, 1024),
+         {0x00, 0xB0, 0x00, 0x00, 0x00, 0x04, 0x00},
+         {},
+         7},
+        // Le 65,536 is sent as 00 00.
+        {apdu::extended(0x00, 0xB0, 0x00, 0x00, nullptr, 0, 65536),
+         {0x00, 0xB0, 0x00, 0x00, 0x00, 0x00, 0x00},
+         {},
+         7},
+        {apdu::extended(0x00, 0xD6, 0x00, 0x00, data.data(), 300, 0),
+         {0x00, 0xD6, 0x00, 0x00, 0x00, 0x01, 0x2C, 0xAB},
+         {0xAB, 0xAB},
+         307},
+        {apdu::extended(0x00, 0x2A, 0x9E, 0x9A, data.data(), 300, 512),
+         {0x00, 0x2A, 0x9E, 0x9A, 0x00, 0x01, 0x2C, 0xAB},
+         {0xAB, 0x02, 0x00},
+         309},
+        {apdu::extended(0x00, 0x70, 0x00, 0x00, nullptr, 0, 0), {0x00, 0x70, 0x00, 0x00}, {}, 4},
+    };
+    for (const auto& c : cases) {
+        const Bytes all = bytesOf(c.command);
+        ASSERT_EQ(all.size(), c.size);
+        EXPECT_EQ(Bytes(all.begin(), all.begin() + c.head.size()), c.head);
+        EXPECT_EQ(Bytes(all.end() - c.tail.size(), all.end()), c.tail);
+    }
+}
+
+TEST(Apdu, ExtendedRefusesLengthsBeyondTheStandard)
+{
+    const std::vector<unsigned char> data(65536);
+    EXPECT_THROW(apdu::extended(0, 0xD6, 0, 0, data.data(), 65536, 0), std::invalid_argument);
+    EXPECT_THROW(apdu::extended(0, 0xB0, 0, 0, nullptr, 0, 65537), std::invalid_argument);
+    EXPECT_EQ(apdu::extended(0, 0xD6, 0, 0, data.data(), 65535, 65536).size(), 65535u + 9);
 }
 
 }  // namespace

@@ -167,6 +167,69 @@ TEST_F(Pcsc, OversizedAnswerLogsNoMoreThanTheBufferAndThrows)
     EXPECT_EQ(messages(*channel), (std::vector<std::string>{"-> 00 FE 00 00 ", untouched}));
 }
 
+TEST_F(Pcsc, ExchangesExtendedLengthsWithACallerSizedBuffer)
+{
+    service_->insertCard(PcscService::Reader, LongAtr);
+    pcsc reader(PcscService::Reader);
+    reader.connect();
+    const apdu read = apdu::extended(0x00, 0xB0, 0x00, 0x00, nullptr, 0, 1024);
+    const apdu response = reader.exchange(read, pcsc::ExtendedResponseCapacity);
+    ASSERT_EQ(response.size(), 1026u);
+    EXPECT_EQ(response.raw()[0], 0x01);
+    EXPECT_EQ(response.raw()[1023], 0x00);
+    EXPECT_TRUE(response.isSuccess());
+    // Too small a buffer: the service says so, as the short exchange does.
+    EXPECT_EQ(thrownBy([&] { reader.exchange(read, 1025); }),
+              "runtime_error: ::SCardTransmit() failed: SCard error: 0x80100008");
+}
+
+TEST_F(Pcsc, ResetKeepsTheConnection)
+{
+    service_->insertCard(PcscService::Reader, LongAtr);
+    pcsc reader(PcscService::Reader);
+    EXPECT_EQ(thrownBy([&] { reader.reset(); }), "runtime_error: not connected");
+    reader.connect();
+    reader.reset();
+    EXPECT_TRUE(reader.exchange(apdu(0x00, 0x84, 0x00, 0x00, 0x08)).isSuccess());
+}
+
+TEST_F(Pcsc, WaitsForACardToComeAndGo)
+{
+    std::vector<ReaderState> readers{ReaderState(PcscService::Reader),
+                                     ReaderState(PcscService::SecondReader)};
+    // The first report comes at once; nothing changes after it.
+    ASSERT_TRUE(waitForReaderChange(readers, 0));
+    EXPECT_TRUE(readers[0].changed);
+    EXPECT_FALSE(readers[0].present);
+    EXPECT_FALSE(waitForReaderChange(readers, 50));
+    service_->insertCard(PcscService::Reader, LongAtr);
+    ASSERT_TRUE(waitForReaderChange(readers, 10000));
+    EXPECT_TRUE(readers[0].present);
+    EXPECT_EQ(readers[0].atr, hex(LongAtr));
+    EXPECT_FALSE(readers[1].present);
+    service_->removeCard(PcscService::Reader);
+    ASSERT_TRUE(waitForReaderChange(readers, 10000));
+    EXPECT_FALSE(readers[0].present);
+    EXPECT_TRUE(readers[0].atr.empty());
+}
+
+// The list of readers stays as it is: the service knows the pseudo-reader and reports no change.
+TEST_F(Pcsc, WaitsOnTheReaderListPseudoReader)
+{
+    std::vector<ReaderState> list{ReaderState(ReaderListName)};
+    EXPECT_FALSE(waitForReaderChange(list, 50));
+}
+
+TEST_F(Pcsc, WaitingNamesAReaderTheServiceDoesNotKnow)
+{
+    std::vector<ReaderState> readers{ReaderState("No Such Reader 00 00")};
+    EXPECT_EQ(thrownBy([&] { waitForReaderChange(readers, 0); }),
+              "runtime_error: ::SCardGetStatusChange() failed: SCard error: 0x80100009");
+    std::vector<ReaderState> none;
+    EXPECT_EQ(thrownBy([&] { waitForReaderChange(none, 0); }),
+              "invalid_argument: no readers to wait for");
+}
+
 TEST_F(Pcsc, ConnectionRefusedNamesTheCodeAndStaysDisconnected)
 {
     const struct {
@@ -196,6 +259,8 @@ TEST(PcscWithoutService, ConstructorThrowsTheCodeAndNoReadersAreListed)
 #endif
     EXPECT_EQ(thrownBy([] { pcsc reader(PcscService::Reader); }), noService);
     EXPECT_TRUE(enumeratePCSCDevices().empty());
+    std::vector<ReaderState> readers{ReaderState(PcscService::Reader)};
+    EXPECT_EQ(thrownBy([&] { waitForReaderChange(readers, 0); }), noService);
 }
 
 }  // namespace

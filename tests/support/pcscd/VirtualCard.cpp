@@ -8,10 +8,13 @@
 // message from the reader is a control code (4 asks for the ATR); any other
 // is a command APDU.
 //
-// The card answers a command with its data field, then Le bytes counting
-// from 01, then 90 00; the instruction 00 gets 6D 00 (not supported), a
-// length that fits no ISO case 67 00, and the instruction FE 300 bytes, more
-// than any short response holds.
+// The card answers a command (short or extended) with its data field, then Le
+// bytes counting from 01, then 90 00; the instruction 00 gets 6D 00 (not
+// supported), a length that fits no ISO case 67 00, and the instruction FE 300
+// bytes, more than any short response holds. It behaves as a T=0 card would
+// for three instructions: GET DATA (CA) makes P1 P2 bytes counting from 01 wait
+// and answers 61 xx; GET RESPONSE (C0) hands out Le of them (00: 256) with 61 xx
+// while more wait, then 90 00; READ RECORD (B2) answers 6C 10 unless Le is 10.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -21,7 +24,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +36,9 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+
+// The one record that READ RECORD (B2) reads.
+const unsigned char RecordLength = 0x10;
 
 [[noreturn]] void fail(const std::string& what)
 {
@@ -114,32 +122,103 @@ void send(int fd, const Bytes& message)
         fail("write to the reader");
 }
 
+// Lc, Le and where the data starts, for the short and the extended cases; false
+// for a length that fits no case.
+struct Lengths {
+    std::size_t lc = 0, le = 0, data = 5;
+};
+
+bool extendedLengths(const Bytes& command, Lengths& lengths)
+{
+    const std::size_t first = static_cast<std::size_t>(command[5] << 8 | command[6]);
+    if (command.size() == 7) {
+        lengths.le = first == 0 ? 65536 : first;
+        return true;
+    }
+    lengths.lc = first;
+    lengths.data = 7;
+    if (command.size() == 9 + first) {
+        const std::size_t le = static_cast<std::size_t>(command[7 + first] << 8 | command.back());
+        lengths.le = le == 0 ? 65536 : le;
+    }
+    return first > 0 && (command.size() == 7 + first || command.size() == 9 + first);
+}
+
+bool lengthsOf(const Bytes& command, Lengths& lengths)
+{
+    if (command.size() == 5) {
+        lengths.le = command[4];
+        return true;
+    }
+    if (command.size() >= 7 && command[4] == 0)
+        return extendedLengths(command, lengths);
+    if (command.size() > 5) {
+        lengths.lc = command[4];
+        if (command.size() == 6 + lengths.lc)
+            lengths.le = command.back();
+        return command.size() == 6 + lengths.lc || command.size() == 5 + lengths.lc;
+    }
+    return true;
+}
+
+// Bytes counting from 01 (wrapping after FF).
+void appendCounting(Bytes& bytes, std::size_t count)
+{
+    for (std::size_t i = 1; i <= count; ++i)
+        bytes.push_back(static_cast<unsigned char>(i));
+}
+
+// What a T=0 card has waiting for GET RESPONSE.
+Bytes pending;
+
+// 61 xx while data waits (xx 00: 256 bytes or more), else 90 00.
+Bytes withStatus(Bytes data)
+{
+    if (pending.empty()) {
+        data.insert(data.end(), {0x90, 0x00});
+    } else {
+        data.push_back(0x61);
+        data.push_back(static_cast<unsigned char>(std::min<std::size_t>(pending.size(), 256)));
+    }
+    return data;
+}
+
+Bytes getResponse(std::size_t le)
+{
+    if (pending.empty())
+        return {0x69, 0x85};
+    const std::size_t count = std::min(le == 0 ? 256 : le, pending.size());
+    Bytes data(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
+    return withStatus(data);
+}
+
 Bytes answer(const Bytes& command)
 {
-    if (command.size() < 4)
+    Lengths lengths;
+    if (command.size() < 4 || !lengthsOf(command, lengths))
         return {0x67, 0x00};
-    if (command[1] == 0x00)
-        return {0x6D, 0x00};
-    if (command[1] == 0xFE)
-        return Bytes(300, 0x55);
-    std::size_t lc = 0;
-    std::size_t le = 0;
-    if (command.size() == 5) {
-        le = command[4];
-    } else if (command.size() > 5) {
-        lc = command[4];
-        if (command.size() == 6 + lc)
-            le = command.back();
-        else if (command.size() != 5 + lc)
-            return {0x67, 0x00};
+    switch (command[1]) {
+        case 0x00:
+            return {0x6D, 0x00};
+        case 0xFE:
+            return Bytes(300, 0x55);
+        case 0xCA:
+            pending.clear();
+            appendCounting(pending, static_cast<std::size_t>(command[2] << 8 | command[3]));
+            return withStatus({});
+        case 0xC0:
+            return getResponse(lengths.le);
+        case 0xB2:
+            if (lengths.le != RecordLength)
+                return {0x6C, RecordLength};
     }
-    Bytes response;
-    if (lc > 0)
-        response.assign(command.begin() + 5, command.begin() + 5 + lc);
-    for (std::size_t i = 1; i <= le; ++i)
-        response.push_back(static_cast<unsigned char>(i));
-    response.push_back(0x90);
-    response.push_back(0x00);
+    Bytes response(command.begin() + static_cast<std::ptrdiff_t>(lengths.data),
+                   command.begin() + static_cast<std::ptrdiff_t>(lengths.data + lengths.lc));
+    appendCounting(response, lengths.le);
+    if (response.size() + 2 > 0xFFFF)
+        return {0x67, 0x00};
+    response.insert(response.end(), {0x90, 0x00});
     return response;
 }
 
@@ -161,6 +240,8 @@ int main(int argc, char* argv[])
     const unsigned char SendAtr = 4;
     for (Bytes message; receive(reader, message);) {
         if (message.size() == 1) {
+            // Power off, on and reset lose what waited for GET RESPONSE.
+            pending.clear();
             if (message[0] == SendAtr)
                 send(reader, atr);
         } else {

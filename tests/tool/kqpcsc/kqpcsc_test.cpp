@@ -36,7 +36,16 @@ TEST_F(Kqpcsc, ShowsTheCardAndItsAtr)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "reader: Virtual PCD 00 00\ncard: present\nstate: negotiable\n"
-              "ATR: 3B 02 14 50\n");
+              "ATR: 3B 02 14 50\n"
+              "  TS  3B  direct convention\n"
+              "  T0  02  2 historical bytes\n"
+              "  protocols: T=0\n"
+              "  historical bytes: 14 50  \".P\"\n"
+              "  TCK: absent (T=0 only)\n");
+    const Outcome json = kqpcsc({"status", PcscService::Reader, "--json"});
+    EXPECT_EQ(json.out,
+              "{\"reader\": \"Virtual PCD 00 00\", \"present\": true, \"state\": \"negotiable\", "
+              "\"atr\": \"3B021450\"}\n");
 }
 
 TEST_F(Kqpcsc, SendsEachApduAndSucceedsOnlyWhenEveryAnswerIs90xx)
@@ -74,14 +83,23 @@ TEST_F(Kqpcsc, NamesAMissingReaderOrCard)
 // Runs on both platforms: the command line is checked before any service is asked.
 TEST(KqpcscCommandLine, RefusesWhatItDoesNotUnderstand)
 {
-    const std::vector<std::vector<std::string>> lines = {{},
-                                                         {"list", "extra"},
-                                                         {"status"},
-                                                         {"send", "Reader"},
-                                                         {"send", "Reader", "00A404"},
-                                                         {"send", "Reader", "00A4040G"},
-                                                         {"send", "Reader", "00A40400F"},
-                                                         {"eject"}};
+    const std::vector<std::vector<std::string>> lines = {
+        {},
+        {"list", "extra"},
+        {"status"},
+        {"send", "Reader"},
+        {"send", "Reader", "00A404"},
+        {"send", "Reader", "00A4040G"},
+        {"send", "Reader", "00A40400F"},
+        {"eject"},
+        {"list", "--t0"},
+        {"send", "Reader", "00A40400", "--keep-going"},
+        {"run", "Reader"},
+        {"wait", "Reader", "--timeout=5s"},
+        {"wait", "Reader", "--timeout=-1"},
+        {"watch", "Reader"},
+        {"atr"},
+        {"atr", "3B0G"}};
     for (const auto& args : lines) {
         const Outcome run = kqpcsc(args);
         EXPECT_EQ(run.status, 2) << run.err;
@@ -106,6 +124,12 @@ TEST(KqpcscWithoutService, SaysTheServiceIsNotAvailable)
     const Outcome list = kqpcsc({"list"});
     EXPECT_EQ(list.status, 1);
     EXPECT_EQ(list.err, "kqpcsc: no readers found\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"wait", PcscService::Reader, "--timeout=10"}, {"watch", "--json"}}) {
+        const Outcome run = kqpcsc(args);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_EQ(run.err, status.err) << args[0];
+    }
 }
 
 }  // namespace
