@@ -8,12 +8,11 @@
 
 namespace quorvex {
 
-std::vector<std::string> unknownArguments(int argc, char* argv[],
+std::vector<std::string> unknownArguments(const std::vector<std::string>& args,
                                           const std::vector<std::string>& forms)
 {
     std::vector<std::string> unknown;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
+    for (const std::string& argument : args) {
         const std::string name = argument.substr(0, argument.find('='));
         if (std::find(forms.begin(), forms.end(), name) == forms.end())
             unknown.push_back(argument);
@@ -24,7 +23,13 @@ std::vector<std::string> unknownArguments(int argc, char* argv[],
 void warnAboutUnknownArguments(const char* program, int argc, char* argv[],
                                const std::vector<std::string>& forms)
 {
-    for (const std::string& argument : unknownArguments(argc, argv, forms))
+    warnAboutUnknownArguments(program, std::vector<std::string>(argv + 1, argv + argc), forms);
+}
+
+void warnAboutUnknownArguments(const char* program, const std::vector<std::string>& args,
+                               const std::vector<std::string>& forms)
+{
+    for (const std::string& argument : unknownArguments(args, forms))
         printError(
             kq::format("warning: unknown argument '%s' ignored (%s --help lists the options)\n",
                        argument.c_str(), program));

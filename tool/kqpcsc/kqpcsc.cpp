@@ -1,5 +1,6 @@
 // kqpcsc: lists smart-card readers, shows the card in one, and sends it
 // command APDUs, through kqsystem's PC/SC access.
+#include "common/Arguments.h"
 #include "common/Console.h"
 
 #include <kq/NumberFormatter.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -145,12 +147,24 @@ int run(const std::vector<std::string>& args)
     throw UsageError(command.empty() ? "no command given" : "can't understand that command line");
 }
 
+// The commands take readers and APDUs, never an option besides help: an argument
+// that looks like one is a mistake worth naming.
+void warnAboutOptions(const std::vector<std::string>& args)
+{
+    std::vector<std::string> options;
+    std::copy_if(args.begin(), args.end(), std::back_inserter(options),
+                 [](const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; });
+    quorvex::warnAboutUnknownArguments("kqpcsc", options, {"-h", "--help"});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     try {
-        return run(std::vector<std::string>(argv + 1, argv + argc));
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        warnAboutOptions(args);
+        return run(args);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "kqpcsc: %s\n%s", e.what(), usage);
         return 2;
