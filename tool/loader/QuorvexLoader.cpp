@@ -4,8 +4,8 @@
 #include "common/Console.h"
 #include "common/Terminal.h"
 #include "portmon/DumpSurvey.h"
+#include "portmon/TextPayload.h"
 
-#include <kq/NumberFormatter.h>
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
@@ -84,24 +84,6 @@ std::string fileName(const StringOptionValue& option, const char* name)
     return option.value;
 }
 
-int dotByte(const StringOptionValue& option)
-{
-    if (!option.isSet)
-        return -1;
-    const std::vector<unsigned char> byte = [&] {
-        try {
-            return kq::NumberFormatter::string2buffer(option.value);
-        } catch (const std::exception&) {
-            return std::vector<unsigned char>();
-        }
-    }();
-    if (byte.size() != 1 || option.value.size() != 2)
-        throw std::runtime_error(kq::format(
-            "invalid --dot '%s': give the byte a '.' stands for as two hex digits, e.g. --dot=0D",
-            option.value.c_str()));
-    return byte[0];
-}
-
 // The reports, masks and limits of a compared replay, checked before the port opens.
 void verdictOptions(const Options& o, quorvex::ReplayOptions& result)
 {
@@ -141,7 +123,7 @@ quorvex::ReplayOptions replayOptions(const Options& o)
     result.config = o.config.value;
     if (o.config.isSet && o.config.value.empty())
         throw std::runtime_error("invalid --config '': give the settings, e.g. 'baud=9600'");
-    result.reader.dot = dotByte(o.dot);
+    result.reader.dot = o.dot.isSet ? quorvex::dotByte(o.dot.value) : -1;
     verdictOptions(o, result);
     return result;
 }

@@ -1,6 +1,21 @@
 #include "TextPayload.h"
 
+#include <kq/StringUtils.h>
+
+#include <cctype>
+#include <stdexcept>
+
 namespace quorvex {
+
+unsigned char dotByte(const std::string& text)
+{
+    const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (text.size() != 2 || !isHex(text[0]) || !isHex(text[1]))
+        throw std::runtime_error(kq::format(
+            "invalid --dot '%s': give the byte a '.' stands for as two hex digits, e.g. --dot=0D",
+            text.c_str()));
+    return static_cast<unsigned char>(std::stoi(text, nullptr, 16));
+}
 
 TextPayload decodeTextPayload(const std::string& text, long declared, unsigned char dot)
 {

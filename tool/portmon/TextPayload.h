@@ -16,6 +16,9 @@ struct TextPayload {
 // text is what follows the length field's ':'. The one space PortMon writes after
 // the colon is not part of the payload, nor are characters past the declared count
 // (-1: none readable), which PortMon pads the line with.
+// The byte of a --dot=HH option: two hex digits. Throws std::runtime_error naming the option.
+unsigned char dotByte(const std::string& text);
+
 TextPayload decodeTextPayload(const std::string& text, long declared, unsigned char dot);
 
 }  // namespace quorvex
