@@ -177,9 +177,10 @@ private:
     std::vector<BlockRecord> blocks_;
     long failures_ = 0;
     std::string transcript_;
-    // The end of the last send, and whether a block has answered it already.
-    Timetable::Clock::time_point requestEnd_ = Timetable::Clock::now();
-    bool answered_ = false;
+    // The end of the last send, and whether a block has answered it already (as
+    // if so before the first send).
+    Timetable::Clock::time_point requestEnd_;
+    bool answered_ = true;
     // Bytes read ahead of the recorded reads since the last send or purge.
     std::size_t early_ = 0;
 };
