@@ -91,6 +91,8 @@ void verdictOptions(const Options& o, quorvex::ReplayOptions& result)
                       fileName(o.html, "html")};
     result.judging.maxLatency =
         static_cast<long>(duration(o.maxLatency, "max-latency", {}).count());
+    if (o.maxLatency.isSet && result.judging.maxLatency == 0)
+        throw std::runtime_error("invalid --max-latency '0': give a limit of 1 ms or more");
     result.failFast = o.failFast.isSet;
     if (o.mask.isSet)
         result.judging.masks = quorvex::readMaskFile(fileName(o.mask, "mask"));
