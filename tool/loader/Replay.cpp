@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 
 namespace quorvex {
@@ -51,14 +50,53 @@ kq::io::SerialConfig portConfig(const std::string& serialName, const ReplayOptio
     return config;
 }
 
-// The actions of the dump, once more: a file is simply read again; input that
-// cannot be read twice (a pipe) was kept from the first reading.
-using ActionSource = std::function<const PortMonAction*()>;
+// The actions of the dump, from its start for every run. A file is simply read
+// again; input that cannot be read twice (a pipe) is kept from the first reading,
+// the survey that refuses a bad dump before the port opens.
+class DumpActions {
+public:
+    DumpActions(const std::string& inputFile, const ReaderOptions& options)
+        : inputFile_(inputFile), options_(options)
+    {
+        std::error_code ignored;
+        again_ = std::filesystem::is_regular_file(inputFile, ignored);
+        survey_ = surveyDump(inputFile, options, [&](const PortMonAction& action) {
+            if (!again_)
+                kept_.push_back(action);
+        });
+    }
+
+    const DumpSurvey& survey() const { return survey_; }
+
+    void restart()
+    {
+        at_ = 0;
+        if (again_)
+            reader_ = std::make_unique<PortMonReader>(inputFile_, options_);
+    }
+
+    const PortMonAction* next()
+    {
+        if (reader_)
+            return reader_->next();
+        return at_ < kept_.size() ? &kept_[at_++] : nullptr;
+    }
+
+private:
+    const std::string inputFile_;
+    const ReaderOptions options_;
+    bool again_ = false;
+    DumpSurvey survey_;
+    std::vector<PortMonAction> kept_;
+    std::size_t at_ = 0;
+    std::unique_ptr<PortMonReader> reader_;
+};
 
 class Replayer {
 public:
-    Replayer(kq::io::SerialIO& port, const ReplayOptions& options, Progress& progress)
-        : port_(port), options_(options), progress_(progress)
+    Replayer(kq::io::SerialIO& port, const ReplayOptions& options, Progress& progress,
+             std::vector<BlockRecord>& blocks)
+        : port_(port), options_(options), progress_(progress), blocks_(blocks)
     {
         pacing_.window = options.window;
         pacing_.fast = options.fast;
@@ -66,11 +104,11 @@ public:
             pacing_.poll = std::chrono::milliseconds(1);
     }
 
-    // The blocks compared; stops early with --fail-fast.
-    std::vector<BlockRecord> play(const ActionSource& next)
+    // Adds each block compared to the caller's; stops early with --fail-fast.
+    void play(DumpActions& actions)
     {
         const PrintsCopied copied(transcript_);
-        while (!stopped() && (action_ = next())) {
+        while (!stopped() && (action_ = actions.next())) {
             throwIfInterrupted();
             progress_.step(failures_);
             if (options_.compare && action_->kind == ActionKind::Recv) {
@@ -84,7 +122,6 @@ public:
             restUntil(timetable_.next(options_.pause));
         }
         answerBlock();
-        return std::move(blocks_);
     }
 
     bool stopped() const { return options_.failFast && failures_ > 0; }
@@ -174,7 +211,7 @@ private:
     Timetable timetable_;
     const PortMonAction* action_ = nullptr;
     ExpectedBlock block_;
-    std::vector<BlockRecord> blocks_;
+    std::vector<BlockRecord>& blocks_;
     long failures_ = 0;
     std::string transcript_;
     // The end of the last send, and whether a block has answered it already (as
@@ -186,13 +223,12 @@ private:
 };
 
 RunRecord record(const std::string& inputFile, const std::string& serialName,
-                 const ReplayOptions& options, std::vector<BlockRecord> blocks)
+                 const ReplayOptions& options)
 {
     RunRecord run;
     run.log = inputFile;
     run.port = serialName;
     run.maxLatency = options.judging.maxLatency;
-    run.blocks = std::move(blocks);
     return run;
 }
 
@@ -256,50 +292,50 @@ int conclude(const std::vector<RunRecord>& runs, std::ofstream& learned,
     return std::all_of(runs.begin(), runs.end(), allMatched) ? 0 : 2;
 }
 
+// One pass over the dump into run; false when --fail-fast stopped it.
+bool replayOnce(kq::io::SerialIO& port, const ReplayOptions& options, Progress& progress,
+                DumpActions& actions, RunRecord& run)
+{
+    const auto started = Timetable::Clock::now();
+    Replayer replayer(port, options, progress, run.blocks);
+    actions.restart();
+    replayer.play(actions);
+    run.seconds = std::chrono::duration<double>(Timetable::Clock::now() - started).count();
+    if (options.compare)
+        summarize(run);
+    return !replayer.stopped();
+}
+
 }  // namespace
 
 int runReplay(const std::string& serialName, const std::string& inputFile,
               const ReplayOptions& options)
 {
     kq::logger::ILogger& logger = consoleLogger();
-    std::error_code ignored;
-    const bool again = std::filesystem::is_regular_file(inputFile, ignored);
-    std::vector<PortMonAction> kept;
-    const DumpSurvey survey =
-        surveyDump(inputFile, options.reader, [&](const PortMonAction& action) {
-            if (!again)
-                kept.push_back(action);
-        });
+    DumpActions actions(inputFile, options.reader);
     ReportFiles reports(options.reports);
     std::ofstream learned = openLearned(options.learnMasks);
     kq::io::SerialIO port(portConfig(serialName, options), logger);
-    Progress progress(survey.actions() * options.repeat, options.progress);
+    Progress progress(actions.survey().actions() * options.repeat, options.progress);
     std::vector<RunRecord> runs;
-    for (int run = 1; run <= options.repeat; ++run) {
-        if (options.repeat > 1)
-            print(kq::format("run %d of %d\n", run, options.repeat));
-        std::unique_ptr<PortMonReader> reader;
-        if (again)
-            reader = std::make_unique<PortMonReader>(inputFile, options.reader);
-        std::size_t at = 0;
-        const ActionSource next = [&]() -> const PortMonAction* {
-            if (reader)
-                return reader->next();
-            return at < kept.size() ? &kept[at++] : nullptr;
-        };
-        const auto started = Timetable::Clock::now();
-        Replayer replayer(port, options, progress);
-        runs.push_back(record(inputFile, serialName, options, replayer.play(next)));
-        runs.back().seconds =
-            std::chrono::duration<double>(Timetable::Clock::now() - started).count();
-        if (options.compare)
-            summarize(runs.back());
-        if (replayer.stopped())
-            break;
+    try {
+        for (int run = 1; run <= options.repeat; ++run) {
+            if (options.repeat > 1)
+                print(kq::format("run %d of %d\n", run, options.repeat));
+            runs.push_back(record(inputFile, serialName, options));
+            if (!replayOnce(port, options, progress, actions, runs.back()))
+                break;
+        }
+    } catch (...) {
+        // A replay that ended in an error still reports the blocks it compared.
+        progress.clear();
+        if (!runs.empty())
+            reports.write(runs.back());
+        throw;
     }
     progress.clear();
     reports.write(runs.back());
-    warnAbout(survey, options.reader);
+    warnAbout(actions.survey(), options.reader);
     return conclude(runs, learned, options);
 }
 
