@@ -1,5 +1,5 @@
-#include "common/Markup.h"
 #include "Reports.h"
+#include "common/Markup.h"
 
 #include <kq/StringUtils.h>
 

@@ -1,6 +1,6 @@
-#include "common/Markup.h"
 #include "Reports.h"
 #include "common/Console.h"
+#include "common/Markup.h"
 
 #include <kq/StringUtils.h>
 
