@@ -59,6 +59,26 @@ TEST_F(ToolFaults, LoaderEndsAtOnceWhenThePortGoesAway)
 #endif
 }
 
+// The report of a replay that ended in an error holds the blocks compared before it.
+TEST_F(ToolFaults, ReportsTheBlocksBeforeThePortWentAway)
+{
+    SKIP_ON_WINDOWS("under Wine the COM port is one end of a socat pair that outlives the device");
+#ifndef _WIN32
+    const std::string json = (dir_.path() / "r.json").string();
+    ASSERT_NO_FATAL_FAILURE(start(writeThenRead + request(3, "IRP_MJ_WRITE", "Length 1: 03") +
+                                      request(4, "IRP_MJ_READ", "Length 1: 04"),
+                                  writeThenRead + request(3, "IRP_MJ_WRITE", "Length 1: 03"),
+                                  {"--window=50000", "--fast", "--json=" + json}));
+    ASSERT_NO_FATAL_FAILURE(awaitLine(*device_, "expect 1 bytes: match"));
+    ASSERT_NO_FATAL_FAILURE(awaitLine(*device_, "expect 1 bytes: match"));
+    ::kill(static_cast<pid_t>(device_->pid()), SIGKILL);
+    finish();
+    EXPECT_EQ(1, loaderStatus_);
+    const std::string report = kqtest::readFile(json);
+    EXPECT_NE(report.find("\"blocks\": 1, \"matched\": 1,"), std::string::npos) << report;
+#endif
+}
+
 // The port is closed on the way out, so its exclusive use ends with the run.
 TEST(ToolInterrupt, LoaderReleasesThePortWhenInterrupted)
 {

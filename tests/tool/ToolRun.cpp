@@ -2,6 +2,9 @@
 
 #include "support/PortPair.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace kqtest {
 
 std::unique_ptr<kqtest::Process> startTool(const std::string& name,
@@ -25,6 +28,22 @@ Outcome runTool(const std::string& name, const std::vector<std::string>& args)
     auto tool = startTool(name, args);
     const int status = tool->wait(runLimit);
     return {status, text(tool->out()), text(tool->err())};
+}
+
+std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests)
+{
+    std::string text;
+    int index = 0;
+    for (const auto& r : requests)
+        text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first +
+                "\tSerial0\tSUCCESS\t" + r.second + "\r\n";
+    return text;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void ToolRun::SetUp()

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kqtest {
@@ -28,6 +30,12 @@ struct Outcome {
 };
 
 Outcome runTool(const std::string& name, const std::vector<std::string>& args);
+
+// A PortMon dump of these requests and their last fields, one line each, numbered from 1.
+std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests);
+
+// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
 
 // QuorvexLoader replaying one dump against QuorvexDevice replaying another.
 // Linux: the device serves a pseudo-terminal of its own. Windows (under Wine):

@@ -6,8 +6,21 @@
 
 namespace quorvex {
 
+namespace {
+
+std::string* printCopy = nullptr;
+
+}  // namespace
+
+void copyPrintsTo(std::string* sink)
+{
+    printCopy = sink;
+}
+
 void print(const std::string& text)
 {
+    if (printCopy)
+        *printCopy += text;
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }

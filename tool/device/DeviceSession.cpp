@@ -16,8 +16,9 @@ const std::chrono::milliseconds activityCheck(100);
 
 class Session {
 public:
-    Session(DevicePort& port, std::chrono::milliseconds timeout)
-        : port_(port), timeout_(timeout), idle_(timeout)
+    Session(DevicePort& port, std::chrono::milliseconds timeout, const MaskSet& masks,
+            std::vector<RequestRecord>* requests)
+        : port_(port), timeout_(timeout), idle_(timeout), masks_(masks), requests_(requests)
     {
     }
 
@@ -28,7 +29,7 @@ public:
     {
         // The device has no line settings to follow: those actions pass.
         if (action.kind == ActionKind::Send)
-            expectBlock(action.data);
+            expectBlock(action);
         else if (action.kind == ActionKind::Recv)
             answer(action.data);
         else if (action.kind == ActionKind::Purge)
@@ -65,12 +66,19 @@ private:
         return block;
     }
 
-    void expectBlock(const std::vector<unsigned char>& expected)
+    void expectBlock(const PortMonAction& action)
     {
         ++expected_;
+        const std::vector<unsigned char>& expected = action.data;
         const auto arrived = receiveBlock(expected.size());
         const long count = static_cast<long>(expected.size());
-        if (arrived == expected) {
+        const auto mask = masks_.find(action.line);
+        const bool masked = mask != masks_.end();
+        const bool matched = masked ? mask->second.matches(arrived) : arrived == expected;
+        if (requests_)
+            requests_->push_back(RequestRecord{action.line, expected, arrived,
+                                               masked ? mask->second.text() : "", matched});
+        if (matched) {
             ++matched_;
             print(kq::format("expect %ld bytes: match\n", count));
             return;
@@ -110,6 +118,8 @@ private:
     DevicePort& port_;
     const std::chrono::milliseconds timeout_;
     Deadline idle_;
+    const MaskSet& masks_;
+    std::vector<RequestRecord>* requests_;
     long expected_ = 0;
     long matched_ = 0;
     long unanswered_ = 0;
@@ -117,9 +127,10 @@ private:
 
 }  // namespace
 
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout)
+bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout,
+               const MaskSet& masks, std::vector<RequestRecord>* requests)
 {
-    Session session(port, timeout);
+    Session session(port, timeout, masks, requests);
     bool served = true;
     try {
         if (!port.awaitHostOpen(timeout))

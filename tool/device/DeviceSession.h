@@ -1,9 +1,12 @@
 #pragma once
 
 #include "DevicePort.h"
+#include "DeviceReport.h"
+#include "portmon/BytePattern.h"
 #include "portmon/PortMonReader.h"
 
 #include <chrono>
+#include <vector>
 
 namespace quorvex {
 
@@ -13,6 +16,9 @@ namespace quorvex {
 // from the last thing the host was seen to do. Reports each step and a summary
 // on stdout; true when every expected block arrived and matched and every
 // answer was taken.
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout);
+// A mask of a request's log line replaces its bytes; each request the host was
+// expected to send is added to requests when given.
+bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout,
+               const MaskSet& masks = {}, std::vector<RequestRecord>* requests = nullptr);
 
 }  // namespace quorvex

@@ -2,7 +2,9 @@
 // program) on a serial port or a pseudo-terminal and checks what it sends.
 #include "DevicePort.h"
 #include "DeviceSession.h"
+#include "common/Arguments.h"
 #include "common/Console.h"
+#include "portmon/TextPayload.h"
 
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
@@ -23,7 +25,12 @@ const char* const usage =
     "                      its name for the loader's -s= option is printed as 'port: NAME'\n"
     "  -t, --timeout=MS    how long the host may do nothing, default 10000\n"
     "  --lenient           read the log variants QuorvexLoader --lenient reads\n"
-    "  --port=NAME         serve only the lines of this port, e.g. Serial3\n";
+    "  --port=NAME         serve only the lines of this port, e.g. Serial3\n"
+    "  --dot=HH            the log was saved without hex display: a '.' stands for\n"
+    "                      byte HH (in an answer too)\n"
+    "  --mask=FILE         bytes of the host's requests that may differ, as for\n"
+    "                      QuorvexLoader: lines 'L: 02 ?? 10 *'\n"
+    "  --json=FILE         each expected request and its verdict as JSON\n";
 
 const std::chrono::milliseconds defaultTimeout(10000);
 
@@ -54,7 +61,7 @@ std::unique_ptr<quorvex::DevicePort> openPort(bool pty, const std::string& seria
 int main(int argc, char* argv[])
 {
     using quorvex::print;
-    StringOptionValue serial, input, pty, timeout, lenient, port;
+    StringOptionValue serial, input, pty, timeout, lenient, port, dot, mask, json;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
     options.add("s", "serial", "serial device to serve", &serial);
     options.add("i", "input", "PortMon dump", &input);
@@ -62,7 +69,14 @@ int main(int argc, char* argv[])
     options.add("t", "timeout", "ms the host may do nothing", &timeout);
     options.add("", "lenient", "read more log variants", &lenient);
     options.add("", "port", "serve one port's lines", &port);
+    options.add("", "dot", "byte a '.' stands for", &dot);
+    options.add("", "mask", "mask file", &mask);
+    options.add("", "json", "JSON report", &json);
     options.process(argc, argv);
+    quorvex::warnAboutUnknownArguments(
+        "QuorvexDevice", argc, argv,
+        {"-s", "--serial", "-i", "--input", "-p", "--pty", "-t", "--timeout", "--lenient", "--port",
+         "--dot", "--mask", "--json"});
 
     try {
         if (!input.isSet || serial.isSet == pty.isSet) {
@@ -73,10 +87,17 @@ int main(int argc, char* argv[])
         quorvex::ReaderOptions reading;
         reading.lenient = lenient.isSet;
         reading.port = port.value;
+        reading.dot = dot.isSet ? quorvex::dotByte(dot.value) : -1;
+        const quorvex::MaskSet masks =
+            mask.isSet ? quorvex::readMaskFile(mask.value) : quorvex::MaskSet();
         quorvex::PortMonReader reader(input.value, reading);
         const auto device = openPort(pty.isSet, serial.value, idle);
         print(kq::format("port: %s\n", device->name().c_str()));
-        return quorvex::serveDump(reader, *device, idle) ? 0 : 1;
+        std::vector<quorvex::RequestRecord> requests;
+        const bool served = quorvex::serveDump(reader, *device, idle, masks, &requests);
+        if (json.isSet)
+            quorvex::writeDeviceJson(json.value, input.value, device->name(), requests);
+        return served ? 0 : 1;
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         return 1;

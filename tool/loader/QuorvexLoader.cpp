@@ -1,7 +1,10 @@
 #include "Interrupt.h"
 #include "Replay.h"
+#include "common/Arguments.h"
 #include "common/Console.h"
+#include "common/Terminal.h"
 #include "portmon/DumpSurvey.h"
+#include "portmon/TextPayload.h"
 
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
@@ -39,12 +42,27 @@ const char* const usage =
     "                       instead of 115200 8N1\n"
     "  --log-settings       apply the log's own baud rate and line control requests\n"
     "                       where they occur\n"
+    "  --dot=HH             the log was saved without hex display: payloads are text,\n"
+    "                       a '.' stands for byte HH in a send and any byte in a read\n"
+    "Each of these implies --compare:\n"
+    "  --json=FILE          verdict per expected block and a summary as JSON\n"
+    "  --junit=FILE         JUnit XML: a test case per expected block\n"
+    "  --html=FILE          a page with the blocks' bytes side by side and a latency chart\n"
+    "  --max-latency=MS     a block whose first byte comes later is late, a failure\n"
+    "  --fail-fast          stop at the first mismatch or late answer (exit 2)\n"
+    "  --mask=FILE          bytes that may differ: lines 'L: 90 ?? 00 *', L the log line\n"
+    "                       of a block's first read\n"
+    "  --learn-masks=FILE --repeat=N\n"
+    "                       replay N times (N >= 2) and write the masks that the bytes\n"
+    "                       which differed call for\n"
+    "  --repeat=N           replay N times\n"
     "  --help               this text\n";
 
 struct Options {
     SerialNameOption serial;
     InputOption input;
     StringOptionValue check, lenient, port, compare, fast, window, pause, config, logSettings, help;
+    StringOptionValue dot, json, junit, html, maxLatency, failFast, mask, learnMasks, repeat;
 };
 
 std::chrono::milliseconds duration(const StringOptionValue& option, const char* name,
@@ -57,6 +75,40 @@ std::chrono::milliseconds duration(const StringOptionValue& option, const char* 
         throw std::runtime_error(
             kq::format("invalid --%s '%s': give a whole number of ms", name, option.value.c_str()));
     return std::chrono::milliseconds(ms);
+}
+
+std::string fileName(const StringOptionValue& option, const char* name)
+{
+    if (option.isSet && option.value.empty())
+        throw std::runtime_error(kq::format("--%s needs a file name: --%s=FILE", name, name));
+    return option.value;
+}
+
+// The reports, masks and limits of a compared replay, checked before the port opens.
+void verdictOptions(const Options& o, quorvex::ReplayOptions& result)
+{
+    result.reports = {fileName(o.json, "json"), fileName(o.junit, "junit"),
+                      fileName(o.html, "html")};
+    result.judging.maxLatency =
+        static_cast<long>(duration(o.maxLatency, "max-latency", {}).count());
+    if (o.maxLatency.isSet && result.judging.maxLatency == 0)
+        throw std::runtime_error("invalid --max-latency '0': give a limit of 1 ms or more");
+    result.failFast = o.failFast.isSet;
+    if (o.mask.isSet)
+        result.judging.masks = quorvex::readMaskFile(fileName(o.mask, "mask"));
+    result.learnMasks = fileName(o.learnMasks, "learn-masks");
+    int repeat = 1;
+    if (o.repeat.isSet && (!kq::NumberParser::tryParseInt32(o.repeat.value, repeat) || repeat < 1))
+        throw std::runtime_error(kq::format("invalid --repeat '%s': give how many times, 1 or more",
+                                            o.repeat.value.c_str()));
+    result.repeat = repeat;
+    if (o.learnMasks.isSet && repeat < 2)
+        throw std::runtime_error("--learn-masks needs --repeat=N with N of 2 or more");
+    if (o.learnMasks.isSet && o.failFast.isSet)
+        throw std::runtime_error("--learn-masks replays to the end: leave out --fail-fast");
+    result.compare = result.compare || o.json.isSet || o.junit.isSet || o.html.isSet ||
+                     o.maxLatency.isSet || o.failFast.isSet || o.mask.isSet || o.learnMasks.isSet;
+    result.progress = quorvex::isTerminal(stderr);
 }
 
 quorvex::ReplayOptions replayOptions(const Options& o)
@@ -73,6 +125,8 @@ quorvex::ReplayOptions replayOptions(const Options& o)
     result.config = o.config.value;
     if (o.config.isSet && o.config.value.empty())
         throw std::runtime_error("invalid --config '': give the settings, e.g. 'baud=9600'");
+    result.reader.dot = o.dot.isSet ? quorvex::dotByte(o.dot.value) : -1;
+    verdictOptions(o, result);
     return result;
 }
 
@@ -96,10 +150,23 @@ int main(int argc, char* argv[])
         {"pause", &Options::pause},
         {"config", &Options::config},
         {"log-settings", &Options::logSettings},
-        {"help", &Options::help}};
-    for (const auto& option : longOnly)
+        {"help", &Options::help},
+        {"dot", &Options::dot},
+        {"json", &Options::json},
+        {"junit", &Options::junit},
+        {"html", &Options::html},
+        {"max-latency", &Options::maxLatency},
+        {"fail-fast", &Options::failFast},
+        {"mask", &Options::mask},
+        {"learn-masks", &Options::learnMasks},
+        {"repeat", &Options::repeat}};
+    std::vector<std::string> forms = {"-s", "--serial", "-i", "--input"};
+    for (const auto& option : longOnly) {
         options.add("", option.first, option.first, &(o.*option.second));
+        forms.push_back(std::string("--") + option.first);
+    }
     options.process(argc, argv);
+    quorvex::warnAboutUnknownArguments("QuorvexLoader", argc, argv, forms);
     if (o.help.isSet) {
         print(usage);
         return 0;
@@ -116,9 +183,7 @@ int main(int argc, char* argv[])
         if (o.check.isSet)
             return quorvex::checkDump(o.input.value, replay.reader);
         quorvex::catchInterrupts();
-        const int status = quorvex::runReplay(o.serial.value, o.input.value, replay);
-        print("complete\n");
-        return status;
+        return quorvex::runReplay(o.serial.value, o.input.value, replay);
     } catch (const quorvex::Interrupted& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         return e.exitStatus();

@@ -13,7 +13,9 @@ void ExpectedBlock::add(const PortMonAction& read)
 {
     const std::size_t length =
         std::max(read.data.size(), static_cast<std::size_t>(std::max(read.declared, 0L)));
-    pieces_.push_back(Piece{read.data, length});
+    if (pieces_.empty())
+        line_ = read.line;
+    pieces_.push_back(Piece{read.data, read.anyByte, length});
     count_ += length;
 }
 
@@ -25,33 +27,34 @@ std::vector<unsigned char> ExpectedBlock::shown() const
     return bytes;
 }
 
-bool ExpectedBlock::compare(const std::vector<unsigned char>& got) const
+BytePattern ExpectedBlock::pattern() const
 {
-    bool same = got.size() == count_;
-    std::size_t at = 0;
+    BytePattern pattern;
     for (const Piece& piece : pieces_) {
-        same = same && std::equal(piece.data.begin(), piece.data.end(), got.begin() + at);
-        at += piece.length;
+        for (std::size_t i = 0; i < piece.length; ++i) {
+            const bool known =
+                i < piece.data.size() && !(i < piece.anyByte.size() && piece.anyByte[i]);
+            pattern.bytes.push_back(known ? piece.data[i] : BytePattern::any);
+        }
     }
-    const std::vector<unsigned char> expected = shown();
-    const std::string partly =
-        expected.size() < count_
-            ? kq::format(" (the log shows %ld of %ld bytes; compared on those)",
-                         static_cast<long>(expected.size()), static_cast<long>(count_))
-            : "";
-    if (same)
-        print("match" + partly + "\n");
-    else
-        print(kq::format("MISMATCH expected %s got %s", hex(expected).c_str(), hex(got).c_str()) +
-              partly + "\n");
-    return same;
+    return pattern;
+}
+
+std::string ExpectedBlock::partly() const
+{
+    const std::size_t shownCount = shown().size();
+    if (shownCount >= count_)
+        return {};
+    return kq::format(" (the log shows %ld of %ld bytes; compared on those)",
+                      static_cast<long>(shownCount), static_cast<long>(count_));
 }
 
 // With nothing expected, a read needs at least one waiting byte: otherwise the
 // window would spin printing empty reads as fast as the CPU allows.
 std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
                                    const std::vector<unsigned char>& recorded, const Pacing& pacing,
-                                   Timetable& timetable, bool gather, std::size_t arrived)
+                                   Timetable& timetable, bool gather, std::size_t arrived,
+                                   Arrival* arrival)
 {
     print(kq::format("ACTION: recv ( %ld ) %s\n", static_cast<long>(count),
                      spacedHex(recorded).c_str()));
@@ -70,6 +73,11 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
         }
         std::vector<unsigned char> buffer(waiting, 0);
         const unsigned int n = port.recv(buffer.data(), waiting);
+        if (arrival && n > 0) {
+            arrival->last = lookedAt;
+            arrival->first = arrival->any ? arrival->first : lookedAt;
+            arrival->any = true;
+        }
         print(kq::format("read: ( %ld ) %s\n", static_cast<long>(n), hex(buffer).c_str()));
         got.insert(got.end(), buffer.begin(), buffer.begin() + n);
         if (pacing.fast && got.size() >= due) {

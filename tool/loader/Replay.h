@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BlockJudge.h"
 #include "portmon/PortMonReader.h"
+#include "report/Reports.h"
 
 #include <chrono>
 #include <string>
@@ -19,12 +21,23 @@ struct ReplayOptions {
     std::chrono::milliseconds pause{100};
     // Port settings in the serial configuration text form instead of the fixed line.
     std::string config;
+    // With compare: masks and the latency limit.
+    JudgeOptions judging;
+    // Stop at the first block that is not a match.
+    bool failFast = false;
+    ReportFiles::Names reports;
+    // Replay this many times; with learnMasks set, write the masks the runs call for there.
+    int repeat = 1;
+    std::string learnMasks;
+    // Redraw a progress line on standard error.
+    bool progress = false;
 };
 
-// Plays the dump back on the serial device, printing every step on stdout. The
-// whole dump is read first: a payload that is not hexadecimal ends the run before
-// the port is opened. Throws std::runtime_error when the dump or the device cannot
-// be opened. Returns the exit status: 0, or 2 when a compared block differed.
+// Plays the dump back on the serial device, printing every step on stdout and
+// "complete" at the end. The whole dump is read first: a payload that is not
+// hexadecimal ends the run before the port is opened. Throws std::runtime_error
+// when the dump, a report file or the device cannot be opened. Returns the exit
+// status: 0, or 2 when a compared block differed or came late.
 int runReplay(const std::string& serialName, const std::string& inputFile,
               const ReplayOptions& options = {});
 

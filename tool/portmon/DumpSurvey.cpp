@@ -88,11 +88,10 @@ DumpSurvey surveyDump(const std::string& inputFile, const ReaderOptions& options
     } catch (const DumpError&) {
         throw;
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error(
-            kq::format("%s at line %ld%s", e.what(), reader.lineNumber(),
-                       options.lenient ? ": the log was saved without hex display, and its text "
-                                         "payloads cannot be turned back into bytes"
-                                       : ""));
+        throw std::runtime_error(kq::format(
+            "%s at line %ld: if the log was saved without hex display, give --dot=HH (HH the "
+            "byte a '.' stands for in a send, e.g. --dot=0D)",
+            e.what(), reader.lineNumber()));
     }
     survey.notUnderstood = reader.notUnderstood();
     survey.firstNotUnderstood = reader.firstNotUnderstood();

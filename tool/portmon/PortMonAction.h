@@ -35,6 +35,9 @@ struct PortMonAction {
     long declared = -1;
     std::string port;
     LineChange change;
+    // Read from a log saved without hex display: true where a read's byte may be
+    // anything (the log shows '.'); empty otherwise.
+    std::vector<bool> anyByte;
 };
 
 }  // namespace quorvex

@@ -1,5 +1,7 @@
 #include "PortMonReader.h"
 
+#include "TextPayload.h"
+
 #include <kq/NumberFormatter.h>
 #include <kq/StringUtils.h>
 
@@ -127,7 +129,7 @@ bool PortMonReader::take(const std::string& line)
         return false;
     }
     if (parsed.hasPayload)
-        action_.data = decode(parsed.payload);
+        decodePayload(parsed);
     return true;
 }
 
@@ -145,8 +147,21 @@ bool PortMonReader::complete(const PortMonLine& parsed)
     pending_.erase(waiting);
     if (parsed.declared >= 0)
         action_.declared = parsed.declared;
-    action_.data = decode(parsed.payload);
+    decodePayload(parsed);
     return true;
+}
+
+void PortMonReader::decodePayload(const PortMonLine& parsed)
+{
+    if (options_.dot < 0) {
+        action_.data = decode(parsed.payload);
+        return;
+    }
+    TextPayload text = decodeTextPayload(parsed.payload, action_.declared,
+                                         static_cast<unsigned char>(options_.dot));
+    action_.data = std::move(text.bytes);
+    if (action_.kind == ActionKind::Recv)
+        action_.anyByte = std::move(text.dots);
 }
 
 void PortMonReader::countNotUnderstood()

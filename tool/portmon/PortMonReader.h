@@ -20,6 +20,9 @@ struct ReaderOptions {
     std::string port;
     // Also the baud rate and line control requests, as Settings actions.
     bool settings = false;
+    // The log was saved without hex display: payloads are text, and a '.' in a send
+    // stands for this byte (0 to 255); -1: payloads are hex.
+    int dot = -1;
 };
 
 // A fault of the dump itself rather than of one payload: a line too long to be
@@ -73,6 +76,7 @@ private:
     bool refill();
     bool take(const std::string& line);
     bool complete(const PortMonLine& parsed);
+    void decodePayload(const PortMonLine& parsed);
     void countNotUnderstood();
 
     std::FILE* file_;

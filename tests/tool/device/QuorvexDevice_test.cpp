@@ -1,4 +1,5 @@
 #include "tool/ToolRun.h"
+#include "tool/loader/ReportParsers.h"
 
 namespace {
 
@@ -48,6 +49,29 @@ TEST(QuorvexDeviceCommandLine, NamesATimeoutThatIsNoWholeNumberOfMilliseconds)
         EXPECT_EQ(device.out, "ERROR: invalid timeout '" + bad +
                                   "': give a whole number of milliseconds above 0\n");
     }
+}
+
+// Both sides of a text log, the device with a mask for the request's second byte
+// and a JSON report of what it expected.
+TEST_F(QuorvexDevice, ReadsTextLogsWithMasksAndReportsAsJson)
+{
+    const std::string masks = dir_.writeFile("device.mask", "1: 41 ?? 0D\n");
+    const std::string json = (dir_.path() / "device.json").string();
+    ASSERT_NO_FATAL_FAILURE(run(
+        kqtest::portMon({{"IRP_MJ_WRITE", "Length 3: AX."}, {"IRP_MJ_READ", "Length 4: OK.."}}),
+        kqtest::portMon({{"IRP_MJ_WRITE", "Length 3: AT."}, {"IRP_MJ_READ", "Length 4: OK.."}}),
+        {"--dot=0D", "--compare", "--fast"}, {"--dot=0D", "--mask=" + masks, "--json=" + json}));
+    EXPECT_EQ(loaderStatus_, 0) << loader_->out();
+    EXPECT_EQ(deviceStatus_, 0) << device_->out();
+    const kqtest::Json report = kqtest::parseJson(kqtest::readFile(json));
+    ASSERT_EQ(report["requests"].items.size(), 1u);
+    const kqtest::Json& request = report["requests"][0];
+    EXPECT_EQ(request["line"].number, 1);
+    EXPECT_EQ(request["expected"].text, "41540D");
+    EXPECT_EQ(request["got"].text, "41580D");
+    EXPECT_EQ(request["mask"].text, "41 ?? 0D");
+    EXPECT_EQ(request["verdict"].text, "match");
+    EXPECT_EQ(report["summary"]["matched"].number, 1);
 }
 
 }  // namespace

@@ -107,6 +107,13 @@ TEST(KqpcscCommandLine, RefusesWhatItDoesNotUnderstand)
     }
 }
 
+TEST(KqpcscCommandLine, NamesAnOptionItDoesNotKnow)
+{
+    const Outcome run = kqpcsc({"list", "--verbose"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("kqpcsc: '--verbose' is not an option of 'list'", 0), 0u) << run.err;
+}
+
 // Runs on both platforms: Wine's winscard has no service either.
 TEST(KqpcscWithoutService, SaysTheServiceIsNotAvailable)
 {

@@ -8,16 +8,7 @@
 
 namespace {
 
-// A PortMon dump of these requests and their last fields, numbered from 1.
-std::string portMon(std::initializer_list<std::pair<const char*, const char*>> requests)
-{
-    std::string text;
-    int index = 0;
-    for (const auto& r : requests)
-        text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first +
-                "\tSerial0\tSUCCESS\t" + r.second + "\r\n";
-    return text;
-}
+using kqtest::portMon;
 
 using QuorvexLoader = kqtest::ToolRun;
 
@@ -84,31 +75,57 @@ std::string substitute(std::string text, const std::string& from, const std::str
 
 TEST(QuorvexLoaderCommandLine, ReportsAndFails)
 {
+    const std::string textLogHint =
+        ": if the log was saved without hex display, give --dot=HH \\(HH the byte a '\\.' stands "
+        "for in a send, e\\.g\\. --dot=0D\\)\n";
     const struct {
         const char* name;
         std::vector<std::string> args;  // "DUMP" stands for an existing dump, "MISSING" for none
-        const char* out;                // regular expressions over the whole output
+        std::string out;                // regular expressions over the whole output
         const char* err;
     } cases[] = {
         {"no arguments", {}, "ERROR: serial name not set\nusage:\nnot implemented", ""},
         {"options are case-sensitive",
          {"-S=COM3", "-i=DUMP"},
          "ERROR: serial name not set\nusage:\nnot implemented",
-         ""},
+         "warning: unknown argument '-S=COM3' ignored \\(QuorvexLoader --help lists the "
+         "options\\)\n"},
         {"no input", {"--serial=COM3"}, "ERROR: input not set\nusage:\nnot implemented", ""},
         {"missing dump", {"-s=COM3", "--input=MISSING"}, "ERROR: can't open 'MISSING'\n", ""},
         {"space instead of '='",
          {"--serial", "COM3", "--input=DUMP"},
          "ERROR: can't open ''\\. error = [0-9]+\n",
-         "openDevice\\( '' \\) failed: [0-9]+\n"},
+         "warning: unknown argument 'COM3' ignored .*\nopenDevice\\( '' \\) failed: [0-9]+\n"},
         {"bad payload: nothing is sent, the port is not opened",
          {"-s=nosuchdevice7", "-i=BAD"},
-         "ERROR: invalid hex char 'G' at line 2\n",
+         "ERROR: invalid hex char 'G' at line 2" + textLogHint,
          ""},
         {"bad payload, read leniently",
          {"-s=nosuchdevice7", "-i=BAD", "--lenient"},
-         "ERROR: invalid hex char 'G' at line 2: the log was saved without hex display, and its "
-         "text payloads cannot be turned back into bytes\n",
+         "ERROR: invalid hex char 'G' at line 2" + textLogHint,
+         ""},
+        {"a mistyped option is named, and the run goes on without it",
+         {"-s=nosuchdevice7", "-i=DUMP", "--compre", "-serial=COM3"},
+         "ERROR: can't open 'nosuchdevice7'\\. error = [0-9]+\n",
+         "warning: unknown argument '--compre' ignored \\(QuorvexLoader --help lists the "
+         "options\\)\nwarning: unknown argument '-serial=COM3' ignored .*\n"
+         "openDevice\\( 'nosuchdevice7' \\) failed: [0-9]+\n"},
+        {"a malformed mask line is named before the port opens",
+         {"-s=nosuchdevice7", "-i=DUMP", "--mask=BADMASK"},
+         "ERROR: mask file '.*' line 3: 'X1' is neither a hex byte nor \\?\\?\n",
+         ""},
+        {"learning needs several runs",
+         {"-s=nosuchdevice7", "-i=DUMP", "--learn-masks=MISSING"},
+         "ERROR: --learn-masks needs --repeat=N with N of 2 or more\n",
+         ""},
+        {"a report needs a file name",
+         {"-s=nosuchdevice7", "-i=DUMP", "--json"},
+         "ERROR: --json needs a file name: --json=FILE\n",
+         ""},
+        {"a dot byte is two hex digits",
+         {"-s=nosuchdevice7", "-i=DUMP", "--dot=CR"},
+         "ERROR: invalid --dot 'CR': give the byte a '\\.' stands for as two hex digits, e\\.g\\. "
+         "--dot=0D\n",
          ""},
         {"invalid window",
          {"-s=COM3", "-i=DUMP", "--window=soon"},
@@ -129,12 +146,15 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
     const std::string bad = dir.writeFile(
         "bad.log",
         portMon({{"IRP_MJ_WRITE", "Length 2: 01 02"}, {"IRP_MJ_WRITE", "Length 2: 0G 00"}}));
+    const std::string badMask = dir.writeFile("bad.mask", "# masks\n1: 90 ?? *\n2: X1\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> args;
         for (const std::string& a : c.args)
-            args.push_back(substitute(substitute(substitute(a, "DUMP", dump), "MISSING", missing),
-                                      "BAD", bad));
+            args.push_back(
+                substitute(substitute(substitute(substitute(a, "DUMP", dump), "MISSING", missing),
+                                      "BADMASK", badMask),
+                           "BAD", bad));
         const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", args);
         EXPECT_EQ(loader.status, 1);
         const std::string out = substitute(loader.out, missing, "MISSING");
@@ -201,7 +221,8 @@ TEST(QuorvexLoaderCommandLine, CheckSummarizesTheDump)
          portMon({{"IRP_MJ_WRITE", "Length 1: 0G"}}),
          {},
          1,
-         "ERROR: invalid hex char 'G' at line 1\n"},
+         "ERROR: invalid hex char 'G' at line 1: if the log was saved without hex display, give "
+         "--dot=HH (HH the byte a '.' stands for in a send, e.g. --dot=0D)\n"},
     };
     kqtest::TempDir dir;
     for (const auto& c : cases) {
