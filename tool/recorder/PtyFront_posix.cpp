@@ -99,16 +99,18 @@ PtyFront::~PtyFront()
     ::close(master_);
 }
 
+void PtyFront::readNotifications()
+{
+    if (!wantsNotifications())
+        return;
+    const ssize_t n = ::read(watch_, events_, sizeof events_);
+    eventsAt_ = 0;
+    eventsEnd_ = n > 0 ? n : 0;
+}
+
 HostEvent PtyFront::peekEvent()
 {
-    for (;;) {
-        if (eventsAt_ == eventsEnd_) {
-            const ssize_t n = ::read(watch_, events_, sizeof events_);
-            eventsAt_ = 0;
-            eventsEnd_ = n > 0 ? n : 0;
-            if (eventsEnd_ == 0)
-                return HostEvent::None;
-        }
+    while (eventsAt_ < eventsEnd_) {
         inotify_event event;
         std::memcpy(&event, events_ + eventsAt_, sizeof event);
         if (event.mask & IN_OPEN)
@@ -117,6 +119,7 @@ HostEvent PtyFront::peekEvent()
             return HostEvent::Closed;
         takeEvent();
     }
+    return HostEvent::None;
 }
 
 void PtyFront::takeEvent()

@@ -168,13 +168,15 @@ public:
         while (!stopRequested && !finished()) {
             pollfd fds[3] = {{front_, events(toDevice_, toProgram_), 0},
                              {back_.fd(), events(toProgram_, toDevice_), 0},
-                             {pty_ ? pty_->watch() : -1, POLLIN, 0}};
+                             {pty_ && pty_->wantsNotifications() ? pty_->watch() : -1, POLLIN, 0}};
             const timespec retry{0, 2000000};
             if (::ppoll(fds, 3, creating_ ? &retry : nullptr, waitMask) < 0) {
                 if (errno == EINTR)
                     continue;
                 throw systemError("poll");
             }
+            if (fds[2].revents & POLLIN)
+                pty_->readNotifications();
             takeHostEvents();
             frontReady(fds[0].revents);
             backReady(fds[1].revents);

@@ -29,8 +29,13 @@ public:
     int master() const { return master_; }
     int watch() const { return watch_; }
 
+    // True while every notification read so far is taken: only then is the
+    // watch worth waiting on, and read() reads it.
+    bool wantsNotifications() const { return eventsAt_ == eventsEnd_; }
+    // Reads the waiting notifications of openings and closings.
+    void readNotifications();
     // The next open or close in the order they happened, left waiting until
-    // takeEvent(); None when none is waiting.
+    // takeEvent(); None when none has been read.
     HostEvent peekEvent();
     void takeEvent();
     // The slave's settings; reporting is turned on again where the program turned it off.
