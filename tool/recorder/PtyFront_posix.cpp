@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -138,10 +139,10 @@ LineState PtyFront::lineState()
     return state;
 }
 
-int PtyFront::unread() const
+bool PtyFront::pending() const
 {
-    int count = 0;
-    return ::ioctl(master_, FIONREAD, &count) == 0 ? count : 0;
+    pollfd entry{master_, POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & POLLIN);
 }
 
 }  // namespace detail

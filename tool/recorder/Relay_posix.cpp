@@ -194,8 +194,8 @@ private:
     bool finished() const { return options_.once && recording_.closes() > 0 && openCount_ == 0; }
     bool programPresent() const { return !pty_ || openCount_ > 0; }
 
-    // Opens and closes in their order; a close only after the program's last
-    // bytes, and nothing after an open before the open itself.
+    // Opens and closes in their order; a close only after all the program did
+    // before it, and nothing after an open before the open itself.
     void takeHostEvents()
     {
         while (pty_) {
@@ -203,7 +203,7 @@ private:
             if (creating_)
                 settleOpening(event != detail::HostEvent::None);
             if (creating_ || event == detail::HostEvent::None ||
-                (event == detail::HostEvent::Closed && pty_->unread() > 0))
+                (event == detail::HostEvent::Closed && pty_->pending()))
                 return;
             pty_->takeEvent();
             if (event == detail::HostEvent::Opened) {

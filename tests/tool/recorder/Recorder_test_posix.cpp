@@ -30,13 +30,14 @@ public:
     ~ProgramPort() { close(); }
 
     // Raw, as serial programs set it: that clears EXTPROC with everything else.
-    void set(speed_t speed, bool twoStopBits)
+    void set(speed_t speed, bool twoStopBits, bool rtsCts = false)
     {
         termios t{};
         ::tcgetattr(fd_, &t);
         ::cfmakeraw(&t);
         ::cfsetspeed(&t, speed);
         t.c_cflag = twoStopBits ? (t.c_cflag | CSTOPB) : (t.c_cflag & ~CSTOPB);
+        t.c_cflag = rtsCts ? (t.c_cflag | CRTSCTS) : (t.c_cflag & ~CRTSCTS);
         ASSERT_EQ(::tcsetattr(fd_, TCSANOW, &t), 0);
     }
     void write(const std::vector<unsigned char>& bytes)
@@ -57,7 +58,7 @@ public:
         got.resize(have);
         return got;
     }
-    void purge() { ::tcflush(fd_, TCIOFLUSH); }
+    void purge(int queues = TCIOFLUSH) { ::tcflush(fd_, queues); }
     void close()
     {
         if (fd_ >= 0)
@@ -146,6 +147,47 @@ TEST_F(Recorder, RecordsASessionThatTheLoaderReplays)
     EXPECT_EQ(loaderStatus_, 0) << loader_->out();
     EXPECT_EQ(deviceStatus_, 0) << device_->out();
     EXPECT_EQ(kqtest::text(loader_->out()).find("MISMATCH"), std::string::npos);
+}
+
+// The real port takes each change before the bytes the program writes after it.
+TEST_F(Recorder, TheRealPortFollowsTheProgramsSettings)
+{
+    kqtest::PortPair device;
+    ASSERT_NO_FATAL_FAILURE(record(device.portName(), {"--config=parity=even;data=7"}));
+    ProgramPort program(terminal_);
+    const struct {
+        speed_t speed;
+        unsigned int baudRate;
+        bool twoStopBits, rtsCts;
+    } changes[] = {{B57600, 57600, false, true}, {B1200, 1200, true, false}};
+    for (const auto& change : changes) {
+        ASSERT_NO_FATAL_FAILURE(program.set(change.speed, change.twoStopBits, change.rtsCts));
+        program.write({0x42});
+        ASSERT_EQ(device.deviceRead(1, 10000ms), std::vector<unsigned char>{0x42});
+        const kqtest::PortSettings settings = device.settings();
+        EXPECT_EQ(settings.baudRate, change.baudRate);
+        EXPECT_EQ(settings.twoStopBits, change.twoStopBits);
+        EXPECT_EQ(settings.rtsCts, change.rtsCts);
+    }
+    program.purge(TCIFLUSH);
+    program.close();
+    ASSERT_EQ(::kill(static_cast<pid_t>(recorder_->pid()), SIGTERM), 0);
+    EXPECT_EQ(recorder_->wait(kqtest::runLimit), 0);
+    EXPECT_EQ(events(log_), (std::vector<std::string>{
+                                "IRP_MJ_CREATE Options: Open",
+                                "IOCTL_SERIAL_SET_BAUD_RATE Rate: 57600",
+                                "IOCTL_SERIAL_SET_HANDFLOW Shake:9 Replace:80 XonLimit:2048 "
+                                "XoffLimit:512",
+                                "IRP_MJ_WRITE  42",
+                                "IOCTL_SERIAL_SET_BAUD_RATE Rate: 1200",
+                                "IOCTL_SERIAL_SET_LINE_CONTROL StopBits: 2 Parity: EVEN "
+                                "WordLength: 7",
+                                "IOCTL_SERIAL_SET_HANDFLOW Shake:1 Replace:40 XonLimit:2048 "
+                                "XoffLimit:512",
+                                "IRP_MJ_WRITE  42",
+                                "IOCTL_SERIAL_PURGE Purge: RXCLEAR",
+                                "IRP_MJ_CLOSE ",
+                            }));
 }
 
 TEST_F(Recorder, EndsOnSigintWithASummaryAndRemovesItsLink)

@@ -40,8 +40,8 @@ public:
     void takeEvent();
     // The slave's settings; reporting is turned on again where the program turned it off.
     LineState lineState();
-    // Bytes the program wrote that the master has not read yet.
-    int unread() const;
+    // True while the master has not read all the program did: bytes, a flush, a change.
+    bool pending() const;
 
 private:
     int master_ = -1;
