@@ -1,6 +1,7 @@
 #include "support/PortPair.h"
 
 #include <cstdlib>
+#include <sstream>
 
 namespace kqtest {
 
@@ -23,14 +24,16 @@ std::vector<unsigned char> PortPair::deviceRead(std::size_t count,
     return bytes;
 }
 
-std::vector<std::string> testPorts()
+std::vector<std::string> testPorts(std::size_t pair)
 {
     const char* ports = std::getenv("KQ_TEST_PORTS");
-    const std::string list = ports ? ports : "";
-    const std::size_t comma = list.find(',');
-    if (comma == std::string::npos)
+    std::vector<std::string> names;
+    std::istringstream list(ports ? ports : "");
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name);
+    if (names.size() < 2 * pair + 2)
         return {};
-    return {list.substr(0, comma), list.substr(comma + 1)};
+    return {names[2 * pair], names[2 * pair + 1]};
 }
 
 }  // namespace kqtest

@@ -21,11 +21,11 @@ struct PortPairImpl;
 
 // A serial port for SerialIO to open, connected to a device side that the test plays.
 // Linux: a pseudo-terminal; the port is its slave "pts/N", the device its master.
-// Windows (under Wine): the first port of KQ_TEST_PORTS (a socat pty pair) is the
-// port, the second one the device.
+// Windows (under Wine): the first port of a pair of KQ_TEST_PORTS (a socat pty
+// pair) is the port, the second one the device; pair 1 is the third and fourth port.
 class PortPair {
 public:
-    PortPair();
+    explicit PortPair(std::size_t pair = 0);
     ~PortPair();
     PortPair(const PortPair&) = delete;
     PortPair& operator=(const PortPair&) = delete;
@@ -54,8 +54,9 @@ private:
 // A port name that names no device.
 std::string missingPortName();
 
-// The two COM ports "COMa,COMb" of KQ_TEST_PORTS, set by the wrapper that maps a
-// pseudo-terminal pair into Wine; empty when it is not set.
-std::vector<std::string> testPorts();
+// The two COM ports "COMa,COMb" of KQ_TEST_PORTS, set by the wrapper that maps
+// pseudo-terminal pairs into Wine ("COMa,COMb,COMc,COMd": pair 1 is COMc,COMd);
+// empty when it does not name that pair.
+std::vector<std::string> testPorts(std::size_t pair = 0);
 
 }  // namespace kqtest

@@ -20,7 +20,7 @@ struct PortPairImpl {
     std::string slaveName;
 };
 
-PortPair::PortPair() : impl_(new PortPairImpl)
+PortPair::PortPair(std::size_t) : impl_(new PortPairImpl)
 {
     char name[128];
     if (::openpty(&impl_->master, &impl_->slave, name, nullptr, nullptr) != 0) {

@@ -24,9 +24,9 @@ struct PortPairImpl {
     HANDLE device = INVALID_HANDLE_VALUE;
 };
 
-PortPair::PortPair() : impl_(new PortPairImpl)
+PortPair::PortPair(std::size_t pair) : impl_(new PortPairImpl)
 {
-    const std::vector<std::string> ports = testPorts();
+    const std::vector<std::string> ports = testPorts(pair);
     if (ports.size() != 2) {
         throw std::runtime_error("KQ_TEST_PORTS must name two COM ports, e.g. COM11,COM12");
     }

@@ -1,0 +1,60 @@
+#include "support/PortPair.h"
+#include "tool/ToolRun.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string contents(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(QuorvexRecorder, NeverReplacesALogWithoutForce)
+{
+    kqtest::TempDir dir;
+    const std::string log = dir.writeFile("session.log", "kept\r\n");
+    const kqtest::Outcome recorder =
+        kqtest::runTool("QuorvexRecorder", {"-s=" + kqtest::missingPortName(), "-o=" + log});
+    EXPECT_EQ(recorder.status, 1);
+    EXPECT_EQ(recorder.out, "ERROR: '" + log + "' exists; give --force to replace it\n");
+    EXPECT_EQ(contents(log), "kept\r\n");
+}
+
+// A port that cannot be opened leaves even a log given with --force alone.
+TEST(QuorvexRecorder, LeavesTheLogAloneWhenThePortDoesNotOpen)
+{
+    kqtest::TempDir dir;
+    const std::string log = dir.writeFile("session.log", "kept\r\n");
+    const kqtest::Outcome recorder = kqtest::runTool(
+        "QuorvexRecorder", {"-s=" + kqtest::missingPortName(), "-o=" + log, "--force"});
+    EXPECT_EQ(recorder.status, 1);
+    EXPECT_EQ(recorder.out.rfind("ERROR: ", 0), 0u) << recorder.out;
+    EXPECT_EQ(contents(log), "kept\r\n");
+}
+
+TEST(QuorvexRecorder, RefusesAnIncompleteCommandLineWithItsUsage)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{}, "serial name not set"},
+        {{"-s=COM3"}, "output not set"},
+        {{"-s=COM3", "-o=x.log", "--front=COM4", "--once"},
+         "--once and --link need the pseudo-terminal: a second port shows no opening"},
+        {{"-s=COM3", "-o=x.log", "--config=baud=fast"}, "NumebrParser - bad format"},
+    };
+    for (const auto& c : cases) {
+        const kqtest::Outcome recorder = kqtest::runTool("QuorvexRecorder", c.args);
+        EXPECT_EQ(recorder.status, 1);
+        EXPECT_EQ(recorder.out.rfind("ERROR: " + c.error + "\nusage: QuorvexRecorder", 0), 0u)
+            << recorder.out;
+    }
+}
+
+}  // namespace
