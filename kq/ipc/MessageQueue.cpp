@@ -14,6 +14,10 @@
 // far the move got. The next holder of the lock finds it and finishes the removal
 // from that point; every step below can be done again from the journal alone.
 //
+// When no newer message is larger than the removed one, each moves whole in one
+// step (its data cannot overlap their new place), record after data; the journal
+// names the slot being filled, whose source is the next, untouched record.
+// Otherwise:
 // 1. Data: the newer data move down in chunks no longer than the removed message,
 //    so a chunk never overwrites its own source. Before each chunk, the removed
 //    message's record (no longer needed) takes the chunk's destination in its
@@ -41,6 +45,22 @@ constexpr std::uint32_t Journal = 0x80000000u;
 constexpr std::uint32_t Field = 0x1FF;
 constexpr std::uint32_t MovingData = 1;
 constexpr std::uint32_t MovingRecords = 2;
+constexpr std::uint32_t MovingMessages = 3;
+
+// Copies bytes that do not overlap; most messages are short, hence no call for them.
+void copy(unsigned char* to, const unsigned char* from, std::uint64_t size)
+{
+    if (size > 64) {
+        std::memcpy(to, from, size);
+        return;
+    }
+    for (; size >= 16; size -= 16, to += 16, from += 16) {
+        __builtin_memcpy(to, from, 16);
+    }
+    for (; size != 0; --size) {
+        *to++ = *from++;
+    }
+}
 
 std::uint32_t journal(unsigned int count, unsigned int index, std::uint32_t step, unsigned int slot)
 {
@@ -138,7 +158,9 @@ unsigned int MessageQueue::resume(std::uint32_t word)
         moveData(r, at - r.start);
         moveRecords(r, index);
     } else if (step == MovingRecords && slot >= index) {
-        moveRecords(Removal{count, index, 0, 0, 0}, slot);
+        moveRecords(Removal{count, index, 0, 0, 0, 0}, slot);
+    } else if (step == MovingMessages && slot >= index) {
+        moveMessages(Removal{count, index, 0, 0, 0, 0}, slot);
     } else {
         inconsistent();
     }
@@ -172,7 +194,9 @@ MessageQueue::Removal MessageQueue::removal(unsigned int index, unsigned int cou
 {
     const std::uint64_t start = startOf(index);
     const std::uint64_t size = record(index).size;
-    return Removal{count, index, start, size, packedEnd(index + 1, count, start + size)};
+    std::uint64_t largest = 0;
+    const std::uint64_t end = packedEnd(index + 1, count, start + size, largest);
+    return Removal{count, index, start, size, end, largest};
 }
 
 // Where message index's data start when the older ones are packed.
@@ -190,7 +214,9 @@ std::uint64_t MessageQueue::startOf(unsigned int index) const
 }
 
 // The end of the data of records from to to - 1, each starting where the one before ends.
-std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::uint64_t start) const
+// largest: the size of the largest of them.
+std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::uint64_t start,
+                                      std::uint64_t& largest) const
 {
     std::uint64_t end = start;
     for (unsigned int i = from; i < to && end <= size_; ++i) {
@@ -199,6 +225,7 @@ std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::u
             inconsistent();
         }
         end += r.size;
+        largest = std::max<std::uint64_t>(largest, r.size);
     }
     if (end > size_) {
         inconsistent();
@@ -208,11 +235,32 @@ std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::u
 
 void MessageQueue::remove(const Removal& r)
 {
-    if (r.size != 0 && r.end > r.start + r.size) {
+    if (r.size == 0 || r.end == r.start + r.size) {
+        moveRecords(r, r.index);
+    } else if (r.largest <= r.size) {
+        moveMessages(r, r.index);
+    } else {
         setCountWord(journal(r.count, r.index, MovingData, r.index));
         moveData(r, 0);
+        moveRecords(r, r.index);
     }
-    moveRecords(r, r.index);
+}
+
+// Each newer message, data then record, one slot down.
+void MessageQueue::moveMessages(const Removal& r, unsigned int slot)
+{
+    std::uint64_t end = startOf(slot);
+    for (unsigned int i = slot; i + 1 < r.count; ++i) {
+        setCountWord(journal(r.count, r.index, MovingMessages, i));
+        const Record newer = record(i + 1);
+        if (newer.offset < end + newer.size || std::uint64_t{newer.offset} + newer.size > size_) {
+            inconsistent();
+        }
+        copy(block_ + end, block_ + newer.offset, newer.size);
+        setRecord(i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
+        end += newer.size;
+    }
+    setCountWord(r.count - 1);
 }
 
 // done: bytes of the newer data already at their new place.
@@ -223,7 +271,7 @@ void MessageQueue::moveData(const Removal& r, std::uint64_t done)
     while (done < newer) {
         publish(progress, static_cast<std::uint32_t>(r.start + done));
         const std::uint64_t chunk = std::min(r.size, newer - done);
-        std::memcpy(block_ + r.start + done, block_ + r.start + r.size + done, chunk);
+        copy(block_ + r.start + done, block_ + r.start + r.size + done, chunk);
         done += chunk;
     }
 }

@@ -47,6 +47,7 @@ private:
         std::uint64_t start;
         std::uint64_t size;
         std::uint64_t end;
+        std::uint64_t largest;  // the largest newer message
     };
 
     unsigned int settled();
@@ -55,10 +56,12 @@ private:
     Removal checkedRemoval(unsigned int index, unsigned int count) const;
     Removal removal(unsigned int index, unsigned int count) const;
     std::uint64_t startOf(unsigned int index) const;
-    std::uint64_t packedEnd(unsigned int from, unsigned int to, std::uint64_t start) const;
+    std::uint64_t packedEnd(unsigned int from, unsigned int to, std::uint64_t start,
+                            std::uint64_t& largest) const;
     void remove(const Removal& r);
     void moveData(const Removal& r, std::uint64_t done);
     void moveRecords(const Removal& r, unsigned int slot);
+    void moveMessages(const Removal& r, unsigned int slot);
     [[noreturn]] void inconsistent() const;
 
     Record record(unsigned int index) const;

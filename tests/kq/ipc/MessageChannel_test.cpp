@@ -303,23 +303,25 @@ TEST(MessageChannelWait, AWaiterKilledWhileWaitingDisturbsNoOne)
 
 namespace {
 
-// What a receiver killed while removing message 0 of { 1: 5 bytes, 2: 12, 3: 3 } leaves
-// behind: a count word above 256 (bit 31; the count, the removed index from bit 9, the
-// slot being written from bit 18, the step from bit 27: 1 data, 2 records), part of
-// the newer data moved in chunks of 5 bytes, part of the records moved.
+// What a receiver killed while removing message 0 of three (ids 1, 2, 3; message n
+// holds bytes of value n) leaves behind: a count word above 256 (bit 31; the count,
+// the removed index from bit 9, the slot being written from bit 18, the step from bit
+// 27: 1 data, 2 records, 3 whole messages), part of the newer data moved, part of the
+// records moved.
 struct Crash {
     const char* what;
+    std::vector<unsigned int> sizes;
     std::uint32_t step;
     unsigned int slot;
-    unsigned int bytesMoved;         // of the 15 newer bytes
-    std::uint32_t progress;          // the removed record's offset word while data move
+    unsigned int bytesMoved;         // of the newer data, from 4113
+    std::uint32_t progress;          // the removed record's offset word in step 1
     std::vector<Record> recordsSet;  // slots rewritten, from 0
 };
 
 void leave(const Channel& c, const Crash& crash)
 {
     unsigned char* block = kqtest::bytes(c.block);
-    std::memmove(block + 4113, block + 4118, crash.bytesMoved);
+    std::memmove(block + 4113, block + 4113 + crash.sizes[0], crash.bytesMoved);
     if (crash.step == 1) {
         kqtest::setWordAt(c.block, 16 + 8, crash.progress);
     }
@@ -334,27 +336,32 @@ void leave(const Channel& c, const Crash& crash)
 
 TEST(MessageChannel, TheNextOperationFinishesARemovalItsReceiverDiedIn)
 {
+    const std::vector<unsigned int> smallFirst = {5, 12, 3}, largeFirst = {12, 5, 3};
     const std::vector<Crash> crashes = {
-        {"before the first chunk", 1, 0, 0, 4113, {}},
-        {"inside the second chunk", 1, 0, 7, 4118, {}},
-        {"inside the last chunk", 1, 0, 12, 4123, {}},
-        {"data moved, first record half written", 2, 0, 15, 0, {{2, 3, 4125}}},
-        {"second record being written", 2, 1, 15, 0, {{2, 12, 4113}, {3, 3, 4125}}},
+        {"before the first chunk", smallFirst, 1, 0, 0, 4113, {}},
+        {"inside the second chunk", smallFirst, 1, 0, 7, 4118, {}},
+        {"inside the last chunk", smallFirst, 1, 0, 12, 4123, {}},
+        {"data moved, first record half written", smallFirst, 2, 0, 15, 0, {{2, 3, 4125}}},
+        {"second record being written", smallFirst, 2, 1, 15, 0, {{2, 12, 4113}, {3, 3, 4125}}},
+        {"first message half moved", largeFirst, 3, 0, 2, 0, {}},
+        {"second message half moved", largeFirst, 3, 1, 7, 0, {{2, 5, 4113}, {3, 9, 9}}},
     };
     for (const auto& crash : crashes) {
         Channel c(kqtest::uniqueName("crash"));
-        const std::vector<unsigned char> two(12, 2), three(3, 3);
-        std::vector<unsigned char> one(5, 1);
-        ASSERT_TRUE(c.channel.send(1, one.data(), 5));
-        ASSERT_TRUE(c.channel.send(2, const_cast<unsigned char*>(two.data()), 12));
-        ASSERT_TRUE(c.channel.send(3, const_cast<unsigned char*>(three.data()), 3));
+        for (unsigned int n = 1; n <= 3; ++n) {
+            std::vector<unsigned char> bytes(crash.sizes[n - 1], static_cast<unsigned char>(n));
+            ASSERT_TRUE(c.channel.send(n, bytes.data(), crash.sizes[n - 1]));
+        }
         leave(c, crash);
 
+        const unsigned int second = crash.sizes[1], third = crash.sizes[2];
         EXPECT_EQ(2u, c.channel.inQueue()) << crash.what;
-        EXPECT_EQ((std::vector<Record>{{2, 12, 4113}, {3, 3, 4125}}), records(c.block))
+        EXPECT_EQ((std::vector<Record>{{2, second, 4113}, {3, third, 4113 + second}}),
+                  records(c.block))
             << crash.what;
-        EXPECT_EQ(two, data(c.block, 4113, 12)) << crash.what;
-        EXPECT_EQ(three, data(c.block, 4125, 3)) << crash.what;
+        EXPECT_EQ(std::vector<unsigned char>(second, 2), data(c.block, 4113, second)) << crash.what;
+        EXPECT_EQ(std::vector<unsigned char>(third, 3), data(c.block, 4113 + second, third))
+            << crash.what;
     }
 }
 
