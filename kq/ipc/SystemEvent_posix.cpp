@@ -62,7 +62,7 @@ void SystemEventImpl::set()
 {
     // Already set: whoever slept then was woken by that set, and nobody sleeps on a set word.
     std::atomic<std::uint32_t>& word = object_.header().event;
-    if (word.exchange(1) == 0) {
+    if (word.load() == 0 && word.exchange(1) == 0) {
         futex(word, FUTEX_WAKE, INT_MAX);
     }
 }
