@@ -40,7 +40,7 @@ constexpr std::uint64_t RecordSize = 16;
 constexpr std::uint64_t OffsetWord = 8;
 
 // Journal: bit 31 set; bits 0-8 the count, 9-17 the removed index, 18-26 the slot
-// whose record is being written, 27-28 the step.
+// whose record is being written, 27-30 the step.
 constexpr std::uint32_t Journal = 0x80000000u;
 constexpr std::uint32_t Field = 0x1FF;
 constexpr std::uint32_t MovingData = 1;
