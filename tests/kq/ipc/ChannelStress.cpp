@@ -69,8 +69,14 @@ struct Peer {
 void takeStressMessage(StressBoard& board, unsigned int stream,
                        const std::vector<unsigned char>& message)
 {
-    if (!intact(stream, message) || wordOf(message, 4) <= board.taken[stream].load()) {
-        board.errors.fetch_add(1);
+    const bool whole = intact(stream, message);
+    const std::uint32_t number = whole ? wordOf(message, 4) : 0;
+    if (!whole || number <= board.taken[stream].load()) {
+        if (board.errors.fetch_add(1) == 0) {
+            board.firstError[0] = stream;
+            board.firstError[1] = number;
+            board.firstError[2] = board.taken[stream].load();
+        }
         return;
     }
     board.taken[stream].store(wordOf(message, 4));

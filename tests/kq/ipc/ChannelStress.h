@@ -21,6 +21,8 @@ struct StressBoard {
     std::atomic<std::uint32_t> taken[StressStreams];      // last number a receiver took
     std::atomic<std::uint32_t> delivered[StressStreams];  // messages taken and checked
     std::atomic<std::uint32_t> errors;                    // damaged, duplicated or out of order
+    // The first error: the stream, the number received (0 when damaged), the last taken.
+    std::atomic<std::uint32_t> firstError[3];
     std::atomic<std::uint32_t> stop;
 };
 
