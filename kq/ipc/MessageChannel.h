@@ -56,7 +56,7 @@ public:
     // Like recv into a vector, but waits up to timeout milliseconds (-1: without
     // limit, on a clock that does not jump) for a message of the id. A send wakes one
     // waiter at once; every other waiter looks again within 20 ms. A waiter killed
-    // while it waits takes nothing with it.
+    // while it waits takes no message with it.
     bool recvWait(unsigned int id, std::vector<unsigned char>& data, long timeout);
     unsigned int inQueue() const;
 
