@@ -12,7 +12,8 @@
 
 // Messages per second through one MessageChannel, side by side with a
 // boost::interprocess::message_queue of the same depth, in one process and
-// between two (the receiver is a forked child).
+// between two (the receiver is a forked child). Rows BM_channel_<one|two>_<size>__kq
+// and __message_queue, for scripts/bench.
 
 namespace {
 
@@ -27,20 +28,15 @@ std::string uniqueName(const char* what)
     return std::string("kqbench_") + std::to_string(::getpid()) + "_" + what;
 }
 
-unsigned int messageSize(const benchmark::State& state)
-{
-    return static_cast<unsigned int>(state.range(0));
-}
-
 unsigned int blockSize(unsigned int messageSize)
 {
     return kq::ipc::MessageChannel::DataOffset + Depth * messageSize;
 }
 
-void countMessages(benchmark::State& state)
+void countMessages(benchmark::State& state, unsigned int size)
 {
     state.SetItemsProcessed(state.iterations());
-    state.SetBytesProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * size);
 }
 
 // The channel never waits: a sender facing a full queue and a receiver facing an
@@ -65,21 +61,19 @@ pid_t forkReceiver(Receive receive)
     return pid;
 }
 
-void BM_MessageChannel_OneProcess(benchmark::State& state)
+void BM_MessageChannel_OneProcess(benchmark::State& state, unsigned int size)
 {
-    const unsigned int size = messageSize(state);
     kq::ipc::MessageChannel channel(uniqueName("one"), blockSize(size));
     std::vector<unsigned char> message(size, 0x5A);
     for (auto _ : state) {
         channel.send(DataId, message.data(), size);
         benchmark::DoNotOptimize(channel.recv(DataId, message.data(), size));
     }
-    countMessages(state);
+    countMessages(state, size);
 }
 
-void BM_BoostMessageQueue_OneProcess(benchmark::State& state)
+void BM_BoostMessageQueue_OneProcess(benchmark::State& state, unsigned int size)
 {
-    const unsigned int size = messageSize(state);
     const std::string name = uniqueName("boost_one");
     bip::message_queue::remove(name.c_str());
     bip::message_queue queue(bip::create_only, name.c_str(), Depth, size);
@@ -91,12 +85,11 @@ void BM_BoostMessageQueue_OneProcess(benchmark::State& state)
         queue.receive(message.data(), size, received, priority);
     }
     bip::message_queue::remove(name.c_str());
-    countMessages(state);
+    countMessages(state, size);
 }
 
-void BM_MessageChannel_TwoProcesses(benchmark::State& state)
+void BM_MessageChannel_TwoProcesses(benchmark::State& state, unsigned int size)
 {
-    const unsigned int size = messageSize(state);
     const std::string name = uniqueName("two");
     kq::ipc::MessageChannel channel(name, blockSize(size));
     const pid_t receiver = forkReceiver([&name, size] {
@@ -119,12 +112,11 @@ void BM_MessageChannel_TwoProcesses(benchmark::State& state)
     std::vector<unsigned char> stop(size + 1);
     sendPolling(channel, StopId, stop);
     ::waitpid(receiver, nullptr, 0);
-    countMessages(state);
+    countMessages(state, size);
 }
 
-void BM_BoostMessageQueue_TwoProcesses(benchmark::State& state)
+void BM_BoostMessageQueue_TwoProcesses(benchmark::State& state, unsigned int size)
 {
-    const unsigned int size = messageSize(state);
     const std::string name = uniqueName("boost_two");
     bip::message_queue::remove(name.c_str());
     bip::message_queue queue(bip::create_only, name.c_str(), Depth, size);
@@ -144,12 +136,29 @@ void BM_BoostMessageQueue_TwoProcesses(benchmark::State& state)
     queue.send(message.data(), size, 1);  // stop
     ::waitpid(receiver, nullptr, 0);
     bip::message_queue::remove(name.c_str());
-    countMessages(state);
+    countMessages(state, size);
 }
 
-BENCHMARK(BM_MessageChannel_OneProcess)->Arg(16)->Arg(1024);
-BENCHMARK(BM_BoostMessageQueue_OneProcess)->Arg(16)->Arg(1024);
-BENCHMARK(BM_MessageChannel_TwoProcesses)->Arg(16)->Arg(1024)->UseRealTime();
-BENCHMARK(BM_BoostMessageQueue_TwoProcesses)->Arg(16)->Arg(1024)->UseRealTime();
+template <typename Run>
+void addRow(const std::string& name, Run run, unsigned int size, bool realTime)
+{
+    benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(name.c_str(), run, size);
+    if (realTime) {
+        b->UseRealTime();
+    }
+}
+
+const int Registered = [] {
+    for (const unsigned int size : {16u, 1024u}) {
+        const std::string bytes = std::to_string(size);
+        addRow("BM_channel_one_" + bytes + "__kq", BM_MessageChannel_OneProcess, size, false);
+        addRow("BM_channel_one_" + bytes + "__message_queue", BM_BoostMessageQueue_OneProcess, size,
+               false);
+        addRow("BM_channel_two_" + bytes + "__kq", BM_MessageChannel_TwoProcesses, size, true);
+        addRow("BM_channel_two_" + bytes + "__message_queue", BM_BoostMessageQueue_TwoProcesses,
+               size, true);
+    }
+    return 0;
+}();
 
 }  // namespace

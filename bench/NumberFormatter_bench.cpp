@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,14 +27,61 @@ void setBytes(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * blockSize);
 }
 
-void BM_buffer2stringU(benchmark::State& state)
+void BM_hex_encode__kq(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
     for (auto _ : state)
         benchmark::DoNotOptimize(nf::buffer2stringU(bytes.data(), blockSize));
     setBytes(state);
 }
-BENCHMARK(BM_buffer2stringU);
+BENCHMARK(BM_hex_encode__kq);
+
+void BM_hex_encode_spaced__kq(benchmark::State& state)
+{
+    const std::vector<unsigned char> bytes = block();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nf::buffer2stringU2(bytes.data(), blockSize));
+    setBytes(state);
+}
+BENCHMARK(BM_hex_encode_spaced__kq);
+
+// The peer: a table of the 256 digit pairs, one copy per byte into a sized string.
+const char* pairTable()
+{
+    static char pairs[512];
+    for (int byte = 0; byte < 256; ++byte) {
+        pairs[2 * byte] = "0123456789ABCDEF"[byte >> 4];
+        pairs[2 * byte + 1] = "0123456789ABCDEF"[byte & 0x0F];
+    }
+    return pairs;
+}
+
+std::string pairEncode(const std::vector<unsigned char>& bytes, std::size_t step)
+{
+    static const char* const pairs = pairTable();
+    std::string text(bytes.size() * step, ' ');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        std::memcpy(&text[i * step], pairs + 2 * bytes[i], 2);
+    return text;
+}
+
+void BM_hex_encode__table(benchmark::State& state)
+{
+    const std::vector<unsigned char> bytes = block();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pairEncode(bytes, 2));
+    setBytes(state);
+}
+BENCHMARK(BM_hex_encode__table);
+
+void BM_hex_encode_spaced__table(benchmark::State& state)
+{
+    const std::vector<unsigned char> bytes = block();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pairEncode(bytes, 3));
+    setBytes(state);
+}
+BENCHMARK(BM_hex_encode_spaced__table);
 
 // 8 KiB of hex text.
 std::string hexText()

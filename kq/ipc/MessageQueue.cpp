@@ -2,8 +2,32 @@
 
 #include <kq/StringUtils.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
+
+// Removing a message moves every newer message's data and record down. A holder of
+// the lock may be killed at any instant of that, so the removal keeps a journal in
+// the count word, the only word whose every legal value (0 to 256) is known: while
+// a removal runs it holds a value above 256 that says which message goes and how
+// far the move got. The next holder of the lock finds it and finishes the removal
+// from that point; every step below can be done again from the journal alone.
+//
+// When no newer message is larger than the removed one, each moves whole in one
+// step (its data cannot overlap their new place), record after data; the journal
+// names the slot being filled, whose source is the next, untouched record.
+// Otherwise:
+// 1. Data: the newer data move down in chunks no longer than the removed message,
+//    so a chunk never overwrites its own source. Before each chunk, the removed
+//    message's record (no longer needed) takes the chunk's destination in its
+//    offset word; the offset it held, the start of its data, means "nothing moved".
+// 2. Records: each newer record moves down one slot with its new offset; the
+//    journal names the slot being written, whose source is the next, untouched one.
+// 3. The count word takes the new count.
+//
+// A send needs no journal: its record and data lie past the count until the count
+// is raised, in one aligned store.
 
 namespace kq {
 namespace ipc {
@@ -11,9 +35,37 @@ namespace detail {
 
 namespace {
 
-constexpr std::uint64_t CountOffset = 0;
 constexpr std::uint64_t RecordsOffset = 16;
 constexpr std::uint64_t RecordSize = 16;
+constexpr std::uint64_t OffsetWord = 8;
+
+// Journal: bit 31 set; bits 0-8 the count, 9-17 the removed index, 18-26 the slot
+// whose record is being written, 27-30 the step.
+constexpr std::uint32_t Journal = 0x80000000u;
+constexpr std::uint32_t Field = 0x1FF;
+constexpr std::uint32_t MovingData = 1;
+constexpr std::uint32_t MovingRecords = 2;
+constexpr std::uint32_t MovingMessages = 3;
+
+// Copies bytes that do not overlap; most messages are short, hence no call for them.
+void copy(unsigned char* to, const unsigned char* from, std::uint64_t size)
+{
+    if (size > 64) {
+        std::memcpy(to, from, size);
+        return;
+    }
+    for (; size >= 16; size -= 16, to += 16, from += 16) {
+        __builtin_memcpy(to, from, 16);
+    }
+    for (; size != 0; --size) {
+        *to++ = *from++;
+    }
+}
+
+std::uint32_t journal(unsigned int count, unsigned int index, std::uint32_t step, unsigned int slot)
+{
+    return Journal | step << 27 | slot << 18 | index << 9 | count;
+}
 
 }  // namespace
 
@@ -22,113 +74,234 @@ MessageQueue::MessageQueue(const std::string& channel, unsigned char* block, uns
 {
 }
 
-bool MessageQueue::seenEmpty() const
+unsigned int MessageQueue::count()
 {
-    return __atomic_load_n(countWord(), __ATOMIC_ACQUIRE) == 0;
-}
-
-bool MessageQueue::seenFull() const
-{
-    return __atomic_load_n(countWord(), __ATOMIC_ACQUIRE) == MaxMessages;
-}
-
-unsigned int MessageQueue::count() const
-{
-    return checked().count;
+    return settled();
 }
 
 bool MessageQueue::push(unsigned int id, const void* data, unsigned int size)
 {
-    const State state = checked();
-    if (state.count >= MaxMessages || state.end + size > size_) {
+    const unsigned int count = settled();
+    if (count >= MaxMessages) {
         return false;
     }
-    setRecord(state.count, Record{id, size, static_cast<std::uint32_t>(state.end)});
-    if (size != 0 && data != nullptr) {
-        std::memcpy(block_ + state.end, data, size);
+    if (count != 0 && record(0).offset != DataOffset) {
+        inconsistent();
     }
-    setCount(state.count + 1);
+    const std::uint64_t start = startOf(count);
+    if (start + size > size_) {
+        return false;
+    }
+    setRecord(count, Record{id, size, static_cast<std::uint32_t>(start)});
+    if (size != 0 && data != nullptr) {
+        std::memcpy(block_ + start, data, size);
+    }
+    setCountWord(count + 1);
     return true;
 }
 
 bool MessageQueue::take(unsigned int id, void* buffer, unsigned int size)
 {
-    const State state = checked();
-    const unsigned int index = find(id, state.count);
-    if (index == state.count) {
+    const unsigned int count = settled();
+    const unsigned int index = find(id, count);
+    if (index == count) {
         return false;
     }
-    const Record r = record(index);
+    const Removal r = checkedRemoval(index, count);
     if (r.size != size) {
         return false;
     }
     if (size != 0) {
-        std::memcpy(buffer, block_ + r.offset, size);
+        std::memcpy(buffer, block_ + r.start, size);
     }
-    remove(index, state);
+    remove(r);
     return true;
 }
 
 bool MessageQueue::take(unsigned int id, std::vector<unsigned char>& data)
 {
-    const State state = checked();
-    const unsigned int index = find(id, state.count);
-    if (index == state.count) {
+    const unsigned int count = settled();
+    const unsigned int index = find(id, count);
+    if (index == count) {
         return false;
     }
-    const Record r = record(index);
-    data.assign(block_ + r.offset, block_ + r.offset + r.size);
-    remove(index, state);
+    const Removal r = checkedRemoval(index, count);
+    data.assign(block_ + r.start, block_ + r.start + r.size);
+    remove(r);
     return true;
 }
 
-// Another process may have left anything in the block: nothing is trusted before
-// it is known to lie inside it.
-MessageQueue::State MessageQueue::checked() const
+// The count, once a removal left unfinished by a dead holder is complete.
+unsigned int MessageQueue::settled()
 {
-    const std::uint32_t count = load(CountOffset);
-    std::uint64_t end = DataOffset;
-    bool consistent = count <= MaxMessages;
-    for (unsigned int i = 0; consistent && i < count; ++i) {
-        const Record r = record(i);
-        consistent = r.offset == end && end + r.size <= size_;
-        end += r.size;
+    const std::uint32_t word =
+        __atomic_load_n(reinterpret_cast<std::uint32_t*>(block_), __ATOMIC_ACQUIRE);
+    return word <= MaxMessages ? word : resume(word);
+}
+
+unsigned int MessageQueue::resume(std::uint32_t word)
+{
+    const unsigned int count = word & Field;
+    const unsigned int index = word >> 9 & Field;
+    const unsigned int slot = word >> 18 & Field;
+    const std::uint32_t step = word >> 27 & 0xF;
+    if ((word & Journal) == 0 || count == 0 || count > MaxMessages || index >= count ||
+        slot >= count) {
+        inconsistent();
     }
-    if (!consistent) {
-        throw std::runtime_error(kq::format(
-            "MessageChannel '%s': the queue in shared memory is inconsistent", channel_.c_str()));
+    if (step == MovingData && slot == index) {
+        const Removal r = removal(index, count);
+        const std::uint64_t at = record(index).offset;
+        if (r.size == 0 || at < r.start || at > r.end - r.size) {
+            inconsistent();
+        }
+        moveData(r, at - r.start);
+        moveRecords(r, index);
+    } else if (step == MovingRecords && slot >= index) {
+        moveRecords(Removal{count, index, 0, 0, 0, 0}, slot);
+    } else if (step == MovingMessages && slot >= index) {
+        moveMessages(Removal{count, index, 0, 0, 0, 0}, slot);
+    } else {
+        inconsistent();
     }
-    return State{count, end};
+    return count - 1;
 }
 
 unsigned int MessageQueue::find(unsigned int id, unsigned int count) const
 {
+    if (id == 0) {
+        return 0;
+    }
     unsigned int i = 0;
-    while (i < count && id != 0 && record(i).id != id) {
+    while (i < count && load(RecordsOffset + RecordSize * i) != id) {
         ++i;
     }
     return i;
 }
 
-// The newer messages' data and records move down over the removed one, so the
-// data stay packed from DataOffset in arrival order.
-void MessageQueue::remove(unsigned int index, const State& state)
+// A removal of a message whose record and newer records are all in place.
+MessageQueue::Removal MessageQueue::checkedRemoval(unsigned int index, unsigned int count) const
 {
-    const Record removed = record(index);
-    const std::uint64_t newer = removed.offset + removed.size;
-    std::memmove(block_ + removed.offset, block_ + newer, state.end - newer);
-    for (unsigned int i = index; i + 1 < state.count; ++i) {
-        Record r = record(i + 1);
-        r.offset -= removed.size;
-        setRecord(i, r);
+    const Removal r = removal(index, count);
+    if (record(index).offset != r.start) {
+        inconsistent();
     }
-    setCount(state.count - 1);
+    return r;
+}
+
+// Everything but the removed record's offset, which a resumed removal has used.
+MessageQueue::Removal MessageQueue::removal(unsigned int index, unsigned int count) const
+{
+    const std::uint64_t start = startOf(index);
+    const std::uint64_t size = record(index).size;
+    std::uint64_t largest = 0;
+    const std::uint64_t end = packedEnd(index + 1, count, start + size, largest);
+    return Removal{count, index, start, size, end, largest};
+}
+
+// Where message index's data start when the older ones are packed.
+std::uint64_t MessageQueue::startOf(unsigned int index) const
+{
+    if (index == 0) {
+        return DataOffset;
+    }
+    const Record older = record(index - 1);
+    const std::uint64_t end = std::uint64_t{older.offset} + older.size;
+    if (older.offset < DataOffset || end > size_) {
+        inconsistent();
+    }
+    return end;
+}
+
+// The end of the data of records from to to - 1, each starting where the one before ends.
+// largest: the size of the largest of them.
+std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::uint64_t start,
+                                      std::uint64_t& largest) const
+{
+    std::uint64_t end = start;
+    for (unsigned int i = from; i < to && end <= size_; ++i) {
+        const Record r = record(i);
+        if (r.offset != end) {
+            inconsistent();
+        }
+        end += r.size;
+        largest = std::max<std::uint64_t>(largest, r.size);
+    }
+    if (end > size_) {
+        inconsistent();
+    }
+    return end;
+}
+
+void MessageQueue::remove(const Removal& r)
+{
+    if (r.size == 0 || r.end == r.start + r.size) {
+        moveRecords(r, r.index);
+    } else if (r.largest <= r.size) {
+        moveMessages(r, r.index);
+    } else {
+        setCountWord(journal(r.count, r.index, MovingData, r.index));
+        moveData(r, 0);
+        moveRecords(r, r.index);
+    }
+}
+
+// Each newer message, data then record, one slot down.
+void MessageQueue::moveMessages(const Removal& r, unsigned int slot)
+{
+    std::uint64_t end = startOf(slot);
+    for (unsigned int i = slot; i + 1 < r.count; ++i) {
+        setCountWord(journal(r.count, r.index, MovingMessages, i));
+        const Record newer = record(i + 1);
+        if (newer.offset < end + newer.size || std::uint64_t{newer.offset} + newer.size > size_) {
+            inconsistent();
+        }
+        copy(block_ + end, block_ + newer.offset, newer.size);
+        setRecord(i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
+        end += newer.size;
+    }
+    setCountWord(r.count - 1);
+}
+
+// done: bytes of the newer data already at their new place.
+void MessageQueue::moveData(const Removal& r, std::uint64_t done)
+{
+    const std::uint64_t newer = r.end - r.start - r.size;
+    const std::uint64_t progress = RecordsOffset + RecordSize * r.index + OffsetWord;
+    while (done < newer) {
+        publish(progress, static_cast<std::uint32_t>(r.start + done));
+        const std::uint64_t chunk = std::min(r.size, newer - done);
+        copy(block_ + r.start + done, block_ + r.start + r.size + done, chunk);
+        done += chunk;
+    }
+}
+
+// Records from slot + 1 on move down one slot, packed from where slot's data start.
+void MessageQueue::moveRecords(const Removal& r, unsigned int slot)
+{
+    std::uint64_t end = startOf(slot);
+    for (unsigned int i = slot; i + 1 < r.count; ++i) {
+        setCountWord(journal(r.count, r.index, MovingRecords, i));
+        const Record newer = record(i + 1);
+        if (end + newer.size > size_) {
+            inconsistent();
+        }
+        setRecord(i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
+        end += newer.size;
+    }
+    setCountWord(r.count - 1);
+}
+
+void MessageQueue::inconsistent() const
+{
+    throw std::runtime_error(kq::format(
+        "MessageChannel '%s': the queue in shared memory is inconsistent", channel_.c_str()));
 }
 
 MessageQueue::Record MessageQueue::record(unsigned int index) const
 {
     const std::uint64_t at = RecordsOffset + RecordSize * index;
-    return Record{load(at), load(at + 4), load(at + 8)};
+    return Record{load(at), load(at + 4), load(at + OffsetWord)};
 }
 
 // The fourth word of a record is reserved: never read or written.
@@ -137,18 +310,20 @@ void MessageQueue::setRecord(unsigned int index, const Record& r)
     const std::uint64_t at = RecordsOffset + RecordSize * index;
     store(at, r.id);
     store(at + 4, r.size);
-    store(at + 8, r.offset);
+    store(at + OffsetWord, r.offset);
 }
 
-std::uint32_t* MessageQueue::countWord() const
+void MessageQueue::setCountWord(std::uint32_t value)
 {
-    return reinterpret_cast<std::uint32_t*>(block_ + CountOffset);
+    publish(0, value);
 }
 
-// Written atomically: seenEmpty and seenFull read it without the lock.
-void MessageQueue::setCount(std::uint32_t count)
+// A journal word: every write before it is done before it, every write after it
+// after it, as a process killed in between leaves them.
+void MessageQueue::publish(std::uint64_t offset, std::uint32_t value)
 {
-    __atomic_store_n(countWord(), count, __ATOMIC_RELEASE);
+    __atomic_store_n(reinterpret_cast<std::uint32_t*>(block_ + offset), value, __ATOMIC_RELEASE);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
 std::uint32_t MessageQueue::load(std::uint64_t offset) const

@@ -18,5 +18,10 @@ void SystemEvent::wait()
     impl_->wait();
 }
 
+bool SystemEvent::tryWait(long timeout)
+{
+    return impl_->tryWait(timeout);
+}
+
 }  // namespace ipc
 }  // namespace kq

@@ -26,6 +26,9 @@ public:
     void set();
     // Waits without limit until the event is signalled.
     void wait();
+    // Waits up to timeout milliseconds (-1: without limit), measured on a clock that
+    // does not jump; true when the event was signalled (and is reset again).
+    bool tryWait(long timeout);
 
 private:
     std::unique_ptr<SystemEventImpl> impl_;

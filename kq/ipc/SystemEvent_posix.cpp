@@ -5,18 +5,46 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstdint>
 
 namespace kq {
 namespace ipc {
 
 namespace {
 
-// A futex shared between processes: no FUTEX_PRIVATE_FLAG.
-void futex(std::atomic<std::uint32_t>& word, int operation, int value)
+// A futex shared between processes: no FUTEX_PRIVATE_FLAG. A deadline, when given, is
+// on CLOCK_MONOTONIC (FUTEX_WAIT_BITSET without FUTEX_CLOCK_REALTIME).
+long futex(std::atomic<std::uint32_t>& word, int operation, int value,
+           const timespec* deadline = nullptr)
 {
-    ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), operation, value, nullptr,
-              nullptr, 0);
+    return ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), operation, value, deadline,
+                     nullptr, FUTEX_BITSET_MATCH_ANY);
+}
+
+// The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
+constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
+
+timespec deadlineAfter(std::uint32_t ms)
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    t.tv_sec += ms / 1000;
+    t.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+    if (t.tv_nsec >= 1000000000L) {
+        ++t.tv_sec;
+        t.tv_nsec -= 1000000000L;
+    }
+    return t;
+}
+
+bool taken(std::atomic<std::uint32_t>& word)
+{
+    std::uint32_t set = 1;
+    return word.compare_exchange_strong(set, 0);
 }
 
 }  // namespace
@@ -32,22 +60,37 @@ SystemEventImpl::~SystemEventImpl() = default;
 // strand the others if that one were killed before it took it.
 void SystemEventImpl::set()
 {
+    // Already set: whoever slept then was woken by that set, and nobody sleeps on a set word.
     std::atomic<std::uint32_t>& word = object_.header().event;
-    word.store(1);
-    futex(word, FUTEX_WAKE, INT_MAX);
+    if (word.load() == 0 && word.exchange(1) == 0) {
+        futex(word, FUTEX_WAKE, INT_MAX);
+    }
 }
 
 void SystemEventImpl::wait()
 {
     std::atomic<std::uint32_t>& word = object_.header().event;
-    for (;;) {
-        std::uint32_t set = 1;
-        if (word.compare_exchange_strong(set, 0)) {
-            return;
-        }
+    while (!taken(word)) {
         // Returns at once when the word is no longer 0.
         futex(word, FUTEX_WAIT, 0);
     }
+}
+
+bool SystemEventImpl::tryWait(long timeout)
+{
+    const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
+    if (ms == Infinite) {
+        wait();
+        return true;
+    }
+    std::atomic<std::uint32_t>& word = object_.header().event;
+    const timespec deadline = deadlineAfter(ms);
+    while (!taken(word)) {
+        if (futex(word, FUTEX_WAIT_BITSET, 0, &deadline) != 0 && errno == ETIMEDOUT) {
+            return taken(word);
+        }
+    }
+    return true;
 }
 
 }  // namespace ipc

@@ -49,5 +49,10 @@ void SystemEventImpl::wait()
     WaitForSingleObject(handle_, INFINITE);
 }
 
+bool SystemEventImpl::tryWait(long timeout)
+{
+    return WaitForSingleObject(handle_, static_cast<DWORD>(timeout)) == WAIT_OBJECT_0;
+}
+
 }  // namespace ipc
 }  // namespace kq

@@ -11,10 +11,13 @@ namespace ipc {
 namespace detail {
 
 // The message queue kept in a shared block, as MessageChannel describes it. The
-// caller holds the channel's lock around every call. Each operation first checks
-// what it reads from the block (the count, and every record's data packed in
-// order inside the block) and throws std::runtime_error naming the channel,
-// having changed nothing, when the queue is not consistent.
+// caller holds the channel's lock around every call.
+//
+// Each call first settles the queue: a removal that a dead holder of the lock left
+// half done is completed (see MessageQueue.cpp). It then checks what it reads -
+// the count, the records it uses and the data it moves - and throws
+// std::runtime_error naming the channel, having changed nothing, when that is not
+// consistent.
 class MessageQueue {
 public:
     static constexpr unsigned int MaxMessages = MessageChannel::MaxMessages;
@@ -23,11 +26,7 @@ public:
     // size is at least DataOffset.
     MessageQueue(const std::string& channel, unsigned char* block, unsigned int size);
 
-    // A glance at the count without the lock, for pollers: a queue seen empty or
-    // full was so at that moment, which is all a false result of recv or send says.
-    bool seenEmpty() const;
-    bool seenFull() const;
-    unsigned int count() const;
+    unsigned int count();
     bool push(unsigned int id, const void* data, unsigned int size);
     // The oldest message of the id (any for 0): taken when its size is exactly size.
     bool take(unsigned int id, void* buffer, unsigned int size);
@@ -40,18 +39,35 @@ private:
         std::uint32_t size;
         std::uint32_t offset;
     };
-    struct State {
+    // The removal of message index from a queue of count messages whose data start at
+    // start; the removed data are size bytes, the newer ones run to end.
+    struct Removal {
         unsigned int count;
-        std::uint64_t end;  // one past the last message's data
+        unsigned int index;
+        std::uint64_t start;
+        std::uint64_t size;
+        std::uint64_t end;
+        std::uint64_t largest;  // the largest newer message
     };
 
-    State checked() const;
+    unsigned int settled();
+    unsigned int resume(std::uint32_t journal);
     unsigned int find(unsigned int id, unsigned int count) const;
-    void remove(unsigned int index, const State& state);
+    Removal checkedRemoval(unsigned int index, unsigned int count) const;
+    Removal removal(unsigned int index, unsigned int count) const;
+    std::uint64_t startOf(unsigned int index) const;
+    std::uint64_t packedEnd(unsigned int from, unsigned int to, std::uint64_t start,
+                            std::uint64_t& largest) const;
+    void remove(const Removal& r);
+    void moveData(const Removal& r, std::uint64_t done);
+    void moveRecords(const Removal& r, unsigned int slot);
+    void moveMessages(const Removal& r, unsigned int slot);
+    [[noreturn]] void inconsistent() const;
+
     Record record(unsigned int index) const;
     void setRecord(unsigned int index, const Record& r);
-    std::uint32_t* countWord() const;
-    void setCount(std::uint32_t count);
+    void setCountWord(std::uint32_t value);
+    void publish(std::uint64_t offset, std::uint32_t value);
     std::uint32_t load(std::uint64_t offset) const;
     void store(std::uint64_t offset, std::uint32_t value);
 

@@ -21,6 +21,7 @@ public:
 
     void set();
     void wait();
+    bool tryWait(long timeout);
 
 private:
 #if defined(_WIN32)

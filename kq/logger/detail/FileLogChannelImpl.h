@@ -20,13 +20,18 @@ public:
 private:
     std::string path(const std::string& fileName) const;
     // Drops the text silently when the file cannot be opened.
-    static void appendToFile(const std::string& path, const std::string& header,
-                             const std::string& text);
+    void appendToFile(const std::string& path, const std::string& header, const std::string& text);
 
     std::string directory_;
     std::string name_;
     std::string rollingHeader_;
     std::mutex fileLock_;
+#if !defined(_WIN32)
+    // The last path found to be a regular file, under the file lock.
+    std::string regularFile_;
+    void appendChecked(int fd, const std::string& path, const std::string& header,
+                       const std::string& text);
+#endif
 };
 
 }  // namespace logger

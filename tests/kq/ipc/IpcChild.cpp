@@ -1,3 +1,4 @@
+#include "ChannelStress.h"
 #include "IpcTest.h"
 
 #include <kq/ipc/MessageChannel.h>
@@ -15,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <vector>
 
 // The child side of the cross-process tests: each role runs in a process of its
 // own and reports on standard output, one line per step.
@@ -126,11 +128,24 @@ void sendMessages(const std::string& name)
     say(kqtest::sendWorkedMessages(channel) ? "sent" : "refused");
 }
 
+// Waits for a message of id 9 and reports its bytes.
+void waitMessage(const std::string& name)
+{
+    MessageChannel channel(name, 8192);
+    say("waiting");
+    std::vector<unsigned char> data;
+    const bool taken = channel.recvWait(9, data, -1);
+    say(taken && data == std::vector<unsigned char>{4, 5} ? "took 9" : "wrong message");
+}
+
 const std::map<std::string, std::function<void(const std::string&)>> Roles = {
     {"hold-memory", holdMemory},     {"race-memory", raceMemory}, {"lock-mutex", lockMutex},
     {"abandon-mutex", abandonMutex}, {"wait-event", waitEvent},   {"set-event", setEvent},
-    {"send-messages", sendMessages},
+    {"send-messages", sendMessages}, {"wait-message", waitMessage},
 };
+
+const std::map<std::string, std::function<void(const std::string&, const std::string&)>>
+    StressRoles = {{"stress-send", kqtest::stressSend}, {"stress-receive", kqtest::stressReceive}};
 
 TEST(IpcChild, Run)
 {
@@ -138,7 +153,12 @@ TEST(IpcChild, Run)
     if (role == nullptr) {
         GTEST_SKIP() << "child mode of the cross-process tests only";
     }
-    Roles.at(role)(std::getenv("KQ_IPC_NAME"));
+    const auto stress = StressRoles.find(role);
+    if (stress != StressRoles.end()) {
+        stress->second(std::getenv("KQ_IPC_NAME"), std::getenv("KQ_IPC_ARG"));
+    } else {
+        Roles.at(role)(std::getenv("KQ_IPC_NAME"));
+    }
 }
 
 }  // namespace

@@ -40,11 +40,13 @@ std::string objectFile(const std::string& name)
 }
 #endif
 
-std::unique_ptr<Process> startChild(const std::string& role, const std::string& name)
+std::unique_ptr<Process> startChild(const std::string& role, const std::string& name,
+                                    const std::string& arg)
 {
     return std::make_unique<Process>(
         programPath("ipc_tests"), std::vector<std::string>{"--gtest_filter=IpcChild.Run"},
-        std::vector<std::string>{"KQ_IPC_ROLE=" + role, "KQ_IPC_NAME=" + name});
+        std::vector<std::string>{"KQ_IPC_ROLE=" + role, "KQ_IPC_NAME=" + name,
+                                 "KQ_IPC_ARG=" + arg});
 }
 
 const std::string ReportMarker = "report: ";

@@ -20,8 +20,10 @@ std::string uniqueName(const std::string& what);
 std::string objectFile(const std::string& name);
 #endif
 
-// This test program again, running one child role of IpcChild.cpp on the name.
-std::unique_ptr<Process> startChild(const std::string& role, const std::string& name);
+// This test program again, running one child role of IpcChild.cpp on the name, with
+// an argument the role may read (KQ_IPC_ARG).
+std::unique_ptr<Process> startChild(const std::string& role, const std::string& name,
+                                    const std::string& arg = "");
 
 // The child's next report line (its other output, gtest's own, skipped), without its
 // marker; false when none came within the time-out.

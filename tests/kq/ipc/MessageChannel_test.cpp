@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 using kq::ipc::MessageChannel;
@@ -231,6 +234,135 @@ TEST(MessageChannel, AChildKilledWhileHoldingTheLockDoesNotStopTheChannel)
 
     EXPECT_TRUE(channel.send(1, nullptr, 0));
     EXPECT_EQ(1u, channel.inQueue());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MessageChannelWait, AWaiterInAnotherProcessTakesTheMessageSentAfterItBeganToWait)
+{
+    const std::string name = kqtest::uniqueName("wait");
+    MessageChannel channel(name, BlockSize);
+    auto waiter = kqtest::startChild("wait-message", name);
+    kqtest::expectLine(*waiter, "waiting");
+    ASSERT_TRUE(kqtest::sendWorkedMessages(channel));
+    kqtest::expectLine(*waiter, "took 9");
+    EXPECT_EQ(1u, channel.inQueue());
+}
+
+TEST(MessageChannelWait, WithoutAMessageOfTheIdTheWaitEndsAtItsTimeout)
+{
+    MessageChannel channel(kqtest::uniqueName("timeout"), BlockSize);
+    ASSERT_TRUE(channel.send(7, nullptr, 0));
+    std::vector<unsigned char> data{1};
+    EXPECT_FALSE(channel.recvWait(9, data, 0));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(channel.recvWait(9, data, 120));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120));
+    EXPECT_EQ(std::vector<unsigned char>{1}, data);
+    EXPECT_EQ(1u, channel.inQueue());
+}
+
+// Each waiter wants another id; one send wakes one waiter, yet both get theirs.
+TEST(MessageChannelWait, EveryWaiterGetsTheMessageOfItsId)
+{
+    const std::string name = kqtest::uniqueName("waiters");
+    MessageChannel channel(name, BlockSize);
+    std::vector<unsigned char> seven;
+    std::thread other([&name, &seven] {
+        MessageChannel own(name, BlockSize);
+        own.recvWait(7, seven, -1);
+    });
+    std::vector<unsigned char> nine;
+    ASSERT_TRUE(kqtest::sendWorkedMessages(channel));
+    EXPECT_TRUE(channel.recvWait(9, nine, -1));
+    other.join();
+    EXPECT_EQ((std::vector<unsigned char>{1, 2, 3}), seven);
+    EXPECT_EQ((std::vector<unsigned char>{4, 5}), nine);
+}
+
+TEST(MessageChannelWait, AWaiterKilledWhileWaitingDisturbsNoOne)
+{
+    const std::string name = kqtest::uniqueName("killed_waiter");
+    MessageChannel channel(name, BlockSize);
+    auto killed = kqtest::startChild("wait-message", name);
+    kqtest::expectLine(*killed, "waiting");
+    killed.reset();
+
+    auto waiter = kqtest::startChild("wait-message", name);
+    kqtest::expectLine(*waiter, "waiting");
+    ASSERT_TRUE(kqtest::sendWorkedMessages(channel));
+    kqtest::expectLine(*waiter, "took 9");
+    std::vector<unsigned char> seven;
+    EXPECT_TRUE(channel.recvWait(7, seven, 0));
+    EXPECT_EQ((std::vector<unsigned char>{1, 2, 3}), seven);
+}
+
+}  // namespace
+
+namespace {
+
+// What a receiver killed while removing message 0 of three (ids 1, 2, 3; message n
+// holds bytes of value n) leaves behind: a count word above 256 (bit 31; the count,
+// the removed index from bit 9, the slot being written from bit 18, the step from bit
+// 27: 1 data, 2 records, 3 whole messages), part of the newer data moved, part of the
+// records moved.
+struct Crash {
+    const char* what;
+    std::vector<unsigned int> sizes;
+    std::uint32_t step;
+    unsigned int slot;
+    unsigned int bytesMoved;         // of the newer data, from 4113
+    std::uint32_t progress;          // the removed record's offset word in step 1
+    std::vector<Record> recordsSet;  // slots rewritten, from 0
+};
+
+void leave(const Channel& c, const Crash& crash)
+{
+    unsigned char* block = kqtest::bytes(c.block);
+    std::memmove(block + 4113, block + 4113 + crash.sizes[0], crash.bytesMoved);
+    if (crash.step == 1) {
+        kqtest::setWordAt(c.block, 16 + 8, crash.progress);
+    }
+    for (unsigned int i = 0; i < crash.recordsSet.size(); ++i) {
+        const Record& r = crash.recordsSet[i];
+        kqtest::setWordAt(c.block, 16 + 16 * i, r.id);
+        kqtest::setWordAt(c.block, 16 + 16 * i + 4, r.size);
+        kqtest::setWordAt(c.block, 16 + 16 * i + 8, r.offset);
+    }
+    kqtest::setWordAt(c.block, 0, 0x80000000u | crash.step << 27 | crash.slot << 18 | 3);
+}
+
+TEST(MessageChannel, TheNextOperationFinishesARemovalItsReceiverDiedIn)
+{
+    const std::vector<unsigned int> smallFirst = {5, 12, 3}, largeFirst = {12, 5, 3};
+    const std::vector<Crash> crashes = {
+        {"before the first chunk", smallFirst, 1, 0, 0, 4113, {}},
+        {"inside the second chunk", smallFirst, 1, 0, 7, 4118, {}},
+        {"inside the last chunk", smallFirst, 1, 0, 12, 4123, {}},
+        {"data moved, first record half written", smallFirst, 2, 0, 15, 0, {{2, 3, 4125}}},
+        {"second record being written", smallFirst, 2, 1, 15, 0, {{2, 12, 4113}, {3, 3, 4125}}},
+        {"first message half moved", largeFirst, 3, 0, 2, 0, {}},
+        {"second message half moved", largeFirst, 3, 1, 7, 0, {{2, 5, 4113}, {3, 9, 9}}},
+    };
+    for (const auto& crash : crashes) {
+        Channel c(kqtest::uniqueName("crash"));
+        for (unsigned int n = 1; n <= 3; ++n) {
+            std::vector<unsigned char> bytes(crash.sizes[n - 1], static_cast<unsigned char>(n));
+            ASSERT_TRUE(c.channel.send(n, bytes.data(), crash.sizes[n - 1]));
+        }
+        leave(c, crash);
+
+        const unsigned int second = crash.sizes[1], third = crash.sizes[2];
+        EXPECT_EQ(2u, c.channel.inQueue()) << crash.what;
+        EXPECT_EQ((std::vector<Record>{{2, second, 4113}, {3, third, 4113 + second}}),
+                  records(c.block))
+            << crash.what;
+        EXPECT_EQ(std::vector<unsigned char>(second, 2), data(c.block, 4113, second)) << crash.what;
+        EXPECT_EQ(std::vector<unsigned char>(third, 3), data(c.block, 4113 + second, third))
+            << crash.what;
+    }
 }
 
 }  // namespace

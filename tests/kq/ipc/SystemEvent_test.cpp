@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using kq::ipc::SystemEvent;
 
 namespace {
@@ -17,6 +19,21 @@ TEST(SystemEvent, ASetWithoutWaiterReleasesTheNextWait)
     auto waiter = kqtest::startChild("wait-event", name);
     kqtest::expectLine(*waiter, "waiting");
     kqtest::expectLine(*waiter, "woke");
+}
+
+// One set lets one timed wait through; the next waits out its whole time.
+TEST(SystemEvent, ATimedWaitTakesOneSetOrWaitsItsTimeOut)
+{
+    SystemEvent event(kqtest::uniqueName("event"));
+    EXPECT_FALSE(event.tryWait(0));
+    event.set();
+    event.set();
+    EXPECT_TRUE(event.tryWait(0));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(event.tryWait(60));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+    event.set();
+    EXPECT_TRUE(event.tryWait(-1));
 }
 
 TEST(SystemEvent, ASetWakesExactlyOneOfTwoWaitingChildren)
