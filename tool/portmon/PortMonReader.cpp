@@ -104,6 +104,9 @@ bool PortMonReader::take(const std::string& line)
     const PortMonLine parsed = parsePortMonLine(line, options_.lenient, options_.settings);
     action_ = PortMonAction();
     action_.line = line_;
+    takeTime(parsed.time);
+    action_.time = parsed.time;
+    action_.elapsedSum = elapsedSum_;
     if (parsed.kind == ActionKind::None) {
         if (complete(parsed))
             return true;
@@ -147,6 +150,16 @@ bool PortMonReader::complete(const PortMonLine& parsed)
         action_.declared = parsed.declared;
     action_.data = decode(parsed.payload);
     return true;
+}
+
+void PortMonReader::takeTime(const LineTime& time)
+{
+    if (time.form != TimeForm::Elapsed)
+        return;
+    if (time.micros < lastElapsed_)
+        elapsedReading_ = ElapsedReading::Durations;
+    lastElapsed_ = time.micros;
+    elapsedSum_ += time.micros;
 }
 
 void PortMonReader::countNotUnderstood()
