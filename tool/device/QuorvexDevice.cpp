@@ -4,10 +4,12 @@
 #include "DeviceSession.h"
 #include "common/Console.h"
 
+#include <kq/NumberFormatter.h>
 #include <kq/NumberParser.h>
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -17,13 +19,22 @@ using kq::ProgramOptions::StringOptionValue;
 
 const char* const usage =
     "usage: QuorvexDevice -i=<dump> (-s=<device> | --pty) [-t=<ms>] [--lenient] [--port=NAME]\n"
+    "                     [--latency=recorded|MS] [--match [--default=HEX]]\n"
     "  -i, --input=FILE    PortMon dump whose device side to play\n"
     "  -s, --serial=NAME   serial device to serve: 'COM2', 'ttyUSB1'\n"
     "  -p, --pty           create a pseudo-terminal and serve it (not on Windows);\n"
     "                      its name for the loader's -s= option is printed as 'port: NAME'\n"
     "  -t, --timeout=MS    how long the host may do nothing, default 10000\n"
     "  --lenient           read the log variants QuorvexLoader --lenient reads\n"
-    "  --port=NAME         serve only the lines of this port, e.g. Serial3\n";
+    "  --port=NAME         serve only the lines of this port, e.g. Serial3\n"
+    "  --latency=recorded  answer after the time the log records between the request\n"
+    "                      and the answer (its time column)\n"
+    "  --latency=MS        answer MS milliseconds after the request\n"
+    "                      default: at once, or once the host has made the purges the\n"
+    "                      log records before it read the answer (at most 2 s)\n"
+    "  --match             answer each request by what the log answered to the same\n"
+    "                      bytes, in any order and as often as it comes\n"
+    "  --default=HEX       with --match, the answer to a request the log does not know\n";
 
 const std::chrono::milliseconds defaultTimeout(10000);
 
@@ -41,6 +52,37 @@ std::chrono::milliseconds hostTimeout(const StringOptionValue& option)
     return std::chrono::milliseconds(ms);
 }
 
+std::chrono::milliseconds wholeMs(const std::string& text, const char* what)
+{
+    int ms = 0;
+    if (!kq::NumberParser::tryParseInt32(text, ms) || ms < 0)
+        throw std::runtime_error(
+            kq::format("invalid %s '%s': give a whole number of milliseconds", what, text.c_str()));
+    return std::chrono::milliseconds(ms);
+}
+
+void setLatency(const StringOptionValue& option, quorvex::DeviceOptions& options)
+{
+    using Latency = quorvex::DeviceOptions::Latency;
+    if (!option.isSet)
+        return;
+    if (option.value == "recorded") {
+        options.latency = Latency::Recorded;
+        return;
+    }
+    options.latency = Latency::Fixed;
+    options.fixedLatency = wholeMs(option.value, "latency");
+}
+
+// Spaces between the bytes are allowed, as the log writes them.
+std::vector<unsigned char> defaultAnswer(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    if (text.empty() || text.size() % 2 != 0)
+        throw std::runtime_error("invalid --default: give the answer as hex bytes, e.g. 6F00");
+    return kq::NumberFormatter::string2buffer(text);
+}
+
 std::unique_ptr<quorvex::DevicePort> openPort(bool pty, const std::string& serialName,
                                               std::chrono::milliseconds timeout)
 {
@@ -54,7 +96,7 @@ std::unique_ptr<quorvex::DevicePort> openPort(bool pty, const std::string& seria
 int main(int argc, char* argv[])
 {
     using quorvex::print;
-    StringOptionValue serial, input, pty, timeout, lenient, port;
+    StringOptionValue serial, input, pty, timeout, lenient, port, latency, match, answer;
     kq::ProgramOptions::OptionsProcessor options('-', '=');
     options.add("s", "serial", "serial device to serve", &serial);
     options.add("i", "input", "PortMon dump", &input);
@@ -62,6 +104,9 @@ int main(int argc, char* argv[])
     options.add("t", "timeout", "ms the host may do nothing", &timeout);
     options.add("", "lenient", "read more log variants", &lenient);
     options.add("", "port", "serve one port's lines", &port);
+    options.add("", "latency", "when to answer", &latency);
+    options.add("", "match", "answer requests in any order", &match);
+    options.add("", "default", "answer to unknown requests", &answer);
     options.process(argc, argv);
 
     try {
@@ -69,14 +114,26 @@ int main(int argc, char* argv[])
             print(usage);
             return 1;
         }
-        const auto idle = hostTimeout(timeout);
+        quorvex::DeviceOptions serving;
+        serving.timeout = hostTimeout(timeout);
+        setLatency(latency, serving);
+        serving.match = match.isSet;
+        if (answer.isSet && !match.isSet)
+            throw std::runtime_error("--default answers unknown requests: it needs --match");
+        serving.hasDefault = answer.isSet;
+        if (answer.isSet)
+            serving.defaultAnswer = defaultAnswer(answer.value);
         quorvex::ReaderOptions reading;
         reading.lenient = lenient.isSet;
         reading.port = port.value;
         quorvex::PortMonReader reader(input.value, reading);
-        const auto device = openPort(pty.isSet, serial.value, idle);
+        const quorvex::LoadedDump dump = quorvex::loadDump(reader);
+        const auto device = openPort(pty.isSet, serial.value, serving.timeout);
         print(kq::format("port: %s\n", device->name().c_str()));
-        return quorvex::serveDump(reader, *device, idle) ? 0 : 1;
+        return (serving.match ? quorvex::serveRequests(dump, *device, serving)
+                              : quorvex::serveDump(dump, *device, serving))
+                   ? 0
+                   : 1;
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
         return 1;
