@@ -42,8 +42,10 @@ bool elapsed(const std::string& field, long long& micros)
     long long part = 0;
     if (seconds < 0 || at >= field.size() || field[at] != '.' || !fraction(field, ++at, part))
         return false;
+    if (at != field.size())
+        return false;
     micros = seconds * microsPerSecond + part;
-    return at == field.size();
+    return true;
 }
 
 // "H:MM:SS", "H:MM:SS.fff", each optionally followed by " AM" or " PM" (or by
