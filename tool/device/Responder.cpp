@@ -36,10 +36,10 @@ Responder::Responder(DevicePort& port, const DeviceOptions& options)
 // A host that does not read would otherwise hold the device in its write for ever.
 void Responder::answer(const std::vector<unsigned char>& data, const AnswerCue& cue)
 {
-    if (!data.empty()) {
-        holdForPurges(cue);
+    // Even an empty answer waits: the host's purges must come before what follows it.
+    holdForPurges(cue);
+    if (!data.empty())
         holdForLatency(cue);
-    }
     const std::size_t written = port_.write(data, options_.timeout);
     flushBase_ = port_.flushes();
     const long count = static_cast<long>(data.size());

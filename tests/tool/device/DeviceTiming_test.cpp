@@ -99,7 +99,7 @@ TEST_F(DeviceTiming, AnswersRequestsByTheirBytes)
                             line(5, "", "IRP_MJ_READ", "Length 1: 6F") +
                             line(6, "", "IRP_MJ_WRITE", "Length 3: 0A 1B 2C") +
                             line(7, "", "IRP_MJ_READ", "Length 2: 90 01");
-    ASSERT_NO_FATAL_FAILURE(startDevice(log, {"--match", "--default=6E 00"}));
+    ASSERT_NO_FATAL_FAILURE(startDevice(log, {"--match", "--default=6E 00", "-t=3000"}));
     {
         Host host(loaderPort_);
         host.send("0304");
