@@ -52,15 +52,6 @@ std::chrono::milliseconds hostTimeout(const StringOptionValue& option)
     return std::chrono::milliseconds(ms);
 }
 
-std::chrono::milliseconds wholeMs(const std::string& text, const char* what)
-{
-    int ms = 0;
-    if (!kq::NumberParser::tryParseInt32(text, ms) || ms < 0)
-        throw std::runtime_error(
-            kq::format("invalid %s '%s': give a whole number of milliseconds", what, text.c_str()));
-    return std::chrono::milliseconds(ms);
-}
-
 void setLatency(const StringOptionValue& option, quorvex::DeviceOptions& options)
 {
     using Latency = quorvex::DeviceOptions::Latency;
@@ -70,8 +61,13 @@ void setLatency(const StringOptionValue& option, quorvex::DeviceOptions& options
         options.latency = Latency::Recorded;
         return;
     }
+    int ms = 0;
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0)
+        throw std::runtime_error(
+            kq::format("invalid --latency '%s': give 'recorded' or a whole number of milliseconds",
+                       option.value.c_str()));
     options.latency = Latency::Fixed;
-    options.fixedLatency = wholeMs(option.value, "latency");
+    options.fixedLatency = std::chrono::milliseconds(ms);
 }
 
 // Spaces between the bytes are allowed, as the log writes them.
