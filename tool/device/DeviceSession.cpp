@@ -42,7 +42,7 @@ public:
         } else if (action.kind == ActionKind::Recv) {
             responder_.answer(action.data, cue(action));
             done(index);
-            purges_ = 0;
+            purges_ = action.data.empty() ? purges_ : 0;
         } else if (action.kind == ActionKind::Purge) {
             ++purges_;
             purgesAfterRequest_ = true;
@@ -72,7 +72,8 @@ private:
         lastAt_ = Clock::now();
     }
 
-    // Purges the host made since the last answer count when some follow the request.
+    // The host's purges since the last answer that was not empty count when some
+    // follow the request.
     AnswerCue cue(const PortMonAction& answer) const
     {
         AnswerCue cue;

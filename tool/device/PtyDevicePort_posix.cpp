@@ -123,6 +123,7 @@ public:
         std::size_t done = 0;
         while (done < data.size()) {
             const ssize_t n = ::write(master_, data.data() + done, data.size() - done);
+            wroteSinceFlush_ = wroteSinceFlush_ || n > 0;
             if (n > 0)
                 done += static_cast<std::size_t>(n);
             else if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -198,9 +199,10 @@ private:
     void countFlush()
     {
         const auto now = std::chrono::steady_clock::now();
-        if (flushes_ == 0 || now - lastFlush_ > purgeSpread)
+        if (flushes_ == 0 || wroteSinceFlush_ || now - lastFlush_ > purgeSpread)
             ++flushes_;
         lastFlush_ = now;
+        wroteSinceFlush_ = false;
     }
 
     void takeHostEvents()
@@ -234,6 +236,8 @@ private:
     std::vector<unsigned char> held_;
     long flushes_ = 0;
     std::chrono::steady_clock::time_point lastFlush_;
+    // A flush after an answer is a purge of its own, however quick the host.
+    bool wroteSinceFlush_ = false;
 };
 
 }  // namespace

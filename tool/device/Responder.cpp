@@ -36,12 +36,16 @@ Responder::Responder(DevicePort& port, const DeviceOptions& options)
 // A host that does not read would otherwise hold the device in its write for ever.
 void Responder::answer(const std::vector<unsigned char>& data, const AnswerCue& cue)
 {
-    // Even an empty answer waits: the host's purges must come before what follows it.
-    holdForPurges(cue);
-    if (!data.empty())
+    // Nothing to lose, nothing to wait for: a host that does not wait for an empty
+    // answer makes the purges of the next one meanwhile.
+    if (!data.empty()) {
+        holdForPurges(cue);
         holdForLatency(cue);
+        // Counted before the write: a quick host has purged for the next answer
+        // by the time the write returns.
+        flushBase_ = port_.flushes();
+    }
     const std::size_t written = port_.write(data, options_.timeout);
-    flushBase_ = port_.flushes();
     const long count = static_cast<long>(data.size());
     if (written == data.size()) {
         print(kq::format("answer %ld bytes: %s\n", count, hex(data).c_str()));
