@@ -142,6 +142,11 @@ TEST_F(DeviceTiming, LeavesPurgesToTheHost)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--compare"}, {"--compare", "--fast"}}) {
         SCOPED_TRACE(args.back());
+#ifdef _WIN32
+        if (args.back() == "--fast")
+            GTEST_SKIP() << "Wine's PurgeComm flushes the output of its pseudo-terminal, and a "
+                            "purge right after a send can discard it before socat reads it";
+#endif
         ASSERT_NO_FATAL_FAILURE(run(log, log, args));
         EXPECT_EQ(0, loaderStatus_) << loader_->out();
         EXPECT_EQ(0, deviceStatus_) << device_->out();
