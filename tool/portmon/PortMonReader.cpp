@@ -159,7 +159,8 @@ void PortMonReader::takeTime(const LineTime& time)
     if (time.micros < lastElapsed_)
         elapsedReading_ = ElapsedReading::Durations;
     lastElapsed_ = time.micros;
-    elapsedSum_ += time.micros;
+    // Past a thousand years of log nothing is measured any more; the sum stays defined.
+    elapsedSum_ = std::min(elapsedSum_ + time.micros, 1000000000000000000LL);
 }
 
 void PortMonReader::countNotUnderstood()
