@@ -37,7 +37,7 @@ public:
     virtual bool hostActed() = 0;
     // Whether flushes() shows the host's purges; where it does not, it stays 0.
     virtual bool seesFlushes() const = 0;
-    // How many purges of its own queues the host has made so far. A purge shows
+    // How many purges of its input queue the host has made so far. A purge shows
     // as one or more flushes in quick succession, counted as one.
     virtual long flushes() = 0;
     // Waits, at most timeout, until flushes() exceeds seen; what the host sends

@@ -29,8 +29,9 @@ int pollMs(const Deadline& deadline)
     return static_cast<int>(deadline.left().count());
 }
 
-// Flushes closer together than this are one purge: a host's purge may flush its
-// input and output queues one after the other, and some hosts flush each twice.
+// Flushes of the host's input closer together than this are one purge: some
+// hosts flush it twice in one purge. Only those flushes count: a flush of the
+// host's output discards no answer, and Wine makes one just before the other.
 const std::chrono::milliseconds purgeSpread(20);
 
 // The host's opening and closing of the terminal are seen through inotify on
@@ -179,8 +180,8 @@ private:
         }
     }
 
-    // One packet from the master: its data kept, a flush counted. False when
-    // none was waiting.
+    // One packet from the master: its data kept, a flush of the host's input
+    // counted. False when none was waiting.
     bool takePacket()
     {
         unsigned char packet[4097];
@@ -191,7 +192,7 @@ private:
             return false;
         if (packet[0] == TIOCPKT_DATA)
             held_.insert(held_.end(), packet + 1, packet + n);
-        else if (packet[0] & (TIOCPKT_FLUSHREAD | TIOCPKT_FLUSHWRITE))
+        else if (packet[0] & TIOCPKT_FLUSHREAD)
             countFlush();
         return true;
     }
