@@ -260,9 +260,11 @@ unsigned int SerialIOImpl::available()
     return static_cast<unsigned int>(waiting);
 }
 
+// A pseudo-terminal hands what was written on to its other end at once: flushing its
+// output only races that hand-over and loses bytes that a send reported as sent.
 void SerialIOImpl::purge()
 {
-    ::tcflush(device_, TCIOFLUSH);
+    ::tcflush(device_, hasOutputQueue_ ? TCIOFLUSH : TCIFLUSH);
 }
 
 bool SerialIOImpl::deviceLost()

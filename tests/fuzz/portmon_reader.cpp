@@ -102,6 +102,10 @@ Reading readAll(const ReaderOptions& options, long lineCount)
                       "the port filter returns only that port");
             fuzzCheck(options.settings || action->kind != ActionKind::Settings,
                       "settings only when asked for");
+            fuzzCheck(action->time.micros >= 0 && action->elapsedSum >= 0 &&
+                          (action->time.form != TimeForm::Clock ||
+                           action->time.micros < 24LL * 3600 * 1000000),
+                      "a time column reads as a time of day or a count of seconds");
             fuzzCheck((action->kind == ActionKind::Send || action->kind == ActionKind::Recv) ||
                           (action->data.empty() && action->declared == -1),
                       "only Send and Recv carry data");

@@ -61,8 +61,7 @@ void ToolRun::run(const std::string& hostDump, const std::string& deviceDump,
     finish();
 }
 
-void ToolRun::start(const std::string& hostDump, const std::string& deviceDump,
-                    std::vector<std::string> args, std::vector<std::string> deviceArgs)
+void ToolRun::startDevice(const std::string& deviceDump, std::vector<std::string> deviceArgs)
 {
     deviceArgs.push_back("-i=" + dir_.writeFile("device.log", deviceDump));
 #ifdef _WIN32
@@ -82,6 +81,12 @@ void ToolRun::start(const std::string& hostDump, const std::string& deviceDump,
 #else
     loaderPort_ = line.substr(prefix.size());
 #endif
+}
+
+void ToolRun::start(const std::string& hostDump, const std::string& deviceDump,
+                    std::vector<std::string> args, std::vector<std::string> deviceArgs)
+{
+    ASSERT_NO_FATAL_FAILURE(startDevice(deviceDump, std::move(deviceArgs)));
     args.insert(args.end(), {"-s=" + loaderPort_, "-i=" + dir_.writeFile("host.log", hostDump)});
     started_ = std::chrono::steady_clock::now();
     loader_ = startTool("QuorvexLoader", args);

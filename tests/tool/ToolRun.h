@@ -48,6 +48,8 @@ protected:
     // the device reports no port.
     void run(const std::string& hostDump, const std::string& deviceDump,
              std::vector<std::string> args = {}, std::vector<std::string> deviceArgs = {});
+    // Starts the device alone; the port the host opens goes to loaderPort_.
+    void startDevice(const std::string& deviceDump, std::vector<std::string> deviceArgs = {});
     // The same, but returns once the loader has started; finish() waits for both.
     void start(const std::string& hostDump, const std::string& deviceDump,
                std::vector<std::string> args = {}, std::vector<std::string> deviceArgs = {});

@@ -35,6 +35,14 @@ public:
     // True when the host did something since the last call that read() does not
     // show, such as reading what was written to it.
     virtual bool hostActed() = 0;
+    // Whether flushes() shows the host's purges; where it does not, it stays 0.
+    virtual bool seesFlushes() const = 0;
+    // How many purges of its input queue the host has made so far. A purge shows
+    // as one or more flushes in quick succession, counted as one.
+    virtual long flushes() = 0;
+    // Waits, at most timeout, until flushes() exceeds seen; what the host sends
+    // meanwhile is kept for read(). Throws HostGone once the host has closed its end.
+    virtual void awaitFlush(long seen, std::chrono::milliseconds timeout) = 0;
     // Waits, at most timeout, until the host has closed its end, so that closing
     // this end loses nothing the host has not read yet.
     virtual void awaitHostClose(std::chrono::milliseconds timeout) = 0;

@@ -11,45 +11,82 @@ namespace quorvex {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long to wait at a time, so that the host's reading is noticed while it happens.
 const std::chrono::milliseconds activityCheck(100);
 
 class Session {
 public:
-    Session(DevicePort& port, std::chrono::milliseconds timeout, const MaskSet& masks,
+    Session(const LoadedDump& dump, DevicePort& port, const DeviceOptions& options,
             std::vector<RequestRecord>* requests)
-        : port_(port), timeout_(timeout), idle_(timeout), masks_(masks), requests_(requests)
+        : dump_(dump),
+          port_(port),
+          timeout_(options.timeout),
+          idle_(timeout_),
+          masks_(options.masks),
+          requests_(requests),
+          responder_(port, options)
     {
     }
 
     // The host's first act: the time-out counts from here on.
     void hostOpened() { idle_.restart(timeout_); }
 
-    void perform(const PortMonAction& action)
+    void perform(std::size_t index)
     {
+        const PortMonAction& action = dump_.actions[index];
+        next_ = index + 1;
         // The device has no line settings to follow: those actions pass.
-        if (action.kind == ActionKind::Send)
+        if (action.kind == ActionKind::Send) {
             expectBlock(action);
-        else if (action.kind == ActionKind::Recv)
-            answer(action.data);
-        else if (action.kind == ActionKind::Purge)
-            discardInput();
+            done(index);
+            purgesAfterRequest_ = false;
+        } else if (action.kind == ActionKind::Recv) {
+            responder_.answer(action.data, cue(action));
+            done(index);
+            purges_ = action.data.empty() ? purges_ : 0;
+        } else if (action.kind == ActionKind::Purge) {
+            ++purges_;
+            purgesAfterRequest_ = true;
+            print("purge: the host's own\n");
+        }
     }
 
     bool summarize() const
     {
+        const long unanswered = responder_.unanswered();
         print(kq::format("summary: %ld of %ld expected blocks matched", matched_, expected_) +
-              (unanswered_ ? kq::format(", %ld answers not taken", unanswered_) : "") + "\n");
-        return matched_ == expected_ && unanswered_ == 0;
+              (unanswered ? kq::format(", %ld answers not taken", unanswered) : "") + "\n");
+        return matched_ == expected_ && unanswered == 0;
     }
 
-    void countRestAsMissed(PortMonReader& reader)
+    void countRestAsMissed()
     {
-        while (const PortMonAction* action = reader.next())
-            expected_ += action->kind == ActionKind::Send ? 1 : 0;
+        expected_ += std::count_if(
+            dump_.actions.begin() + static_cast<long>(next_), dump_.actions.end(),
+            [](const PortMonAction& action) { return action.kind == ActionKind::Send; });
     }
 
 private:
+    void done(std::size_t index)
+    {
+        last_ = &dump_.actions[index];
+        lastAt_ = Clock::now();
+    }
+
+    // The host's purges since the last answer that was not empty count when some
+    // follow the request.
+    AnswerCue cue(const PortMonAction& answer) const
+    {
+        AnswerCue cue;
+        cue.since = lastAt_;
+        if (last_)
+            cue.recorded = recordedDelay(*last_, answer, dump_.elapsed);
+        cue.purges = purgesAfterRequest_ ? purges_ : 0;
+        return cue;
+    }
+
     // Collects up to the expected count; stops early when the host falls silent.
     std::vector<unsigned char> receiveBlock(std::size_t count)
     {
@@ -87,61 +124,49 @@ private:
                          hex(expected).c_str(), hex(arrived).c_str()));
     }
 
-    void discardInput()
-    {
-        unsigned char scratch[256];
-        long discarded = 0;
-        try {
-            while (const std::size_t n =
-                       port_.read(scratch, sizeof scratch, std::chrono::milliseconds(0)))
-                discarded += static_cast<long>(n);
-        } catch (const HostGone&) {
-            // A host that purged last and closed the port left nothing to discard.
-        }
-        print(kq::format("purge: %ld bytes discarded\n", discarded));
-    }
-
-    // A host that does not read would otherwise hold the device in its write for ever.
-    void answer(const std::vector<unsigned char>& data)
-    {
-        const std::size_t written = port_.write(data, timeout_);
-        const long count = static_cast<long>(data.size());
-        if (written == data.size()) {
-            print(kq::format("answer %ld bytes: %s\n", count, hex(data).c_str()));
-            return;
-        }
-        ++unanswered_;
-        print(kq::format("answer %ld bytes: only %ld taken, the host did not read in time\n", count,
-                         static_cast<long>(written)));
-    }
-
+    const LoadedDump& dump_;
     DevicePort& port_;
     const std::chrono::milliseconds timeout_;
     Deadline idle_;
     const MaskSet& masks_;
     std::vector<RequestRecord>* requests_;
+    Responder responder_;
     long expected_ = 0;
     long matched_ = 0;
-    long unanswered_ = 0;
+    // The last request or answer, and when the device had it.
+    const PortMonAction* last_ = nullptr;
+    Clock::time_point lastAt_ = Clock::now();
+    std::size_t next_ = 0;
+    long purges_ = 0;
+    bool purgesAfterRequest_ = false;
 };
 
 }  // namespace
 
-bool serveDump(PortMonReader& reader, DevicePort& port, std::chrono::milliseconds timeout,
-               const MaskSet& masks, std::vector<RequestRecord>* requests)
+LoadedDump loadDump(PortMonReader& reader)
 {
-    Session session(port, timeout, masks, requests);
+    LoadedDump dump;
+    while (const PortMonAction* action = reader.next())
+        dump.actions.push_back(*action);
+    dump.elapsed = reader.elapsedReading();
+    return dump;
+}
+
+bool serveDump(const LoadedDump& dump, DevicePort& port, const DeviceOptions& options,
+               std::vector<RequestRecord>* requests)
+{
+    Session session(dump, port, options, requests);
     bool served = true;
     try {
-        if (!port.awaitHostOpen(timeout))
+        if (!port.awaitHostOpen(options.timeout))
             throw HostGone("did not open the port");
         session.hostOpened();
-        while (const PortMonAction* action = reader.next())
-            session.perform(*action);
-        port.awaitHostClose(timeout);
+        for (std::size_t at = 0; at < dump.actions.size(); ++at)
+            session.perform(at);
+        port.awaitHostClose(options.timeout);
     } catch (const HostGone& e) {
         print(kq::format("host: %s\n", e.what()));
-        session.countRestAsMissed(reader);
+        session.countRestAsMissed();
         served = false;
     }
     return session.summarize() && served;

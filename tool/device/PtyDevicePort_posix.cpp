@@ -29,9 +29,16 @@ int pollMs(const Deadline& deadline)
     return static_cast<int>(deadline.left().count());
 }
 
+// Flushes of the host's input closer together than this are one purge: some
+// hosts flush it twice in one purge. Only those flushes count: a flush of the
+// host's output discards no answer, and Wine makes one just before the other.
+const std::chrono::milliseconds purgeSpread(20);
+
 // The host's opening and closing of the terminal are seen through inotify on
 // its device node: the master alone cannot tell while this end holds the
-// terminal open too, and it must (see slave_).
+// terminal open too, and it must (see slave_). The master is in packet mode,
+// where each read is one packet: a 0 byte before the host's data, or a byte of
+// state flags that tells, among others, that the host flushed its queues.
 class PtyDevicePort : public DevicePort {
 public:
     PtyDevicePort()
@@ -44,6 +51,9 @@ public:
         ::cfmakeraw(&raw);
         ::tcsetattr(slave_, TCSANOW, &raw);
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        int packetMode = 1;
+        if (::ioctl(master_, TIOCPKT, &packetMode) != 0)
+            throw systemError("ioctl(TIOCPKT)");
         watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0)
             throw systemError("inotify");
@@ -78,13 +88,32 @@ public:
     {
         const Deadline deadline(timeout);
         for (;;) {
-            const ssize_t n = ::read(master_, buffer, size);
-            if (n > 0)
-                return static_cast<std::size_t>(n);
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                throw systemError("read");
+            while (held_.empty() && takePacket()) {
+            }
+            if (!held_.empty()) {
+                const std::size_t n = std::min(size, held_.size());
+                std::copy(held_.begin(), held_.begin() + static_cast<long>(n), buffer);
+                held_.erase(held_.begin(), held_.begin() + static_cast<long>(n));
+                return n;
+            }
             if (wait(POLLIN, deadline) == 0)
                 return 0;
+        }
+    }
+
+    bool seesFlushes() const override { return true; }
+
+    long flushes() override
+    {
+        while (takePacket()) {
+        }
+        return flushes_;
+    }
+
+    void awaitFlush(long seen, std::chrono::milliseconds timeout) override
+    {
+        const Deadline deadline(timeout);
+        while (flushes() <= seen && wait(POLLIN, deadline) != 0) {
         }
     }
 
@@ -95,6 +124,7 @@ public:
         std::size_t done = 0;
         while (done < data.size()) {
             const ssize_t n = ::write(master_, data.data() + done, data.size() - done);
+            wroteSinceFlush_ = wroteSinceFlush_ || n > 0;
             if (n > 0)
                 done += static_cast<std::size_t>(n);
             else if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -150,6 +180,32 @@ private:
         }
     }
 
+    // One packet from the master: its data kept, a flush of the host's input
+    // counted. False when none was waiting.
+    bool takePacket()
+    {
+        unsigned char packet[4097];
+        const ssize_t n = ::read(master_, packet, sizeof packet);
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            throw systemError("read");
+        if (n <= 0)
+            return false;
+        if (packet[0] == TIOCPKT_DATA)
+            held_.insert(held_.end(), packet + 1, packet + n);
+        else if (packet[0] & TIOCPKT_FLUSHREAD)
+            countFlush();
+        return true;
+    }
+
+    void countFlush()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (flushes_ == 0 || wroteSinceFlush_ || now - lastFlush_ > purgeSpread)
+            ++flushes_;
+        lastFlush_ = now;
+        wroteSinceFlush_ = false;
+    }
+
     void takeHostEvents()
     {
         alignas(inotify_event) char events[4096];
@@ -178,6 +234,11 @@ private:
     bool opened_ = false;
     int openCount_ = 0;
     int unread_ = 0;
+    std::vector<unsigned char> held_;
+    long flushes_ = 0;
+    std::chrono::steady_clock::time_point lastFlush_;
+    // A flush after an answer is a purge of its own, however quick the host.
+    bool wroteSinceFlush_ = false;
 };
 
 }  // namespace

@@ -64,6 +64,13 @@ public:
 
     bool hostActed() override { return false; }
 
+    bool seesFlushes() const override { return false; }
+    long flushes() override { return 0; }
+    void awaitFlush(long, std::chrono::milliseconds timeout) override
+    {
+        std::this_thread::sleep_for(timeout);
+    }
+
     // Closing the port does not discard what the driver has already accepted.
     void awaitHostClose(std::chrono::milliseconds) override {}
 

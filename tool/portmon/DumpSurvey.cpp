@@ -108,6 +108,10 @@ void warnAbout(const DumpSurvey& survey, const ReaderOptions& options)
                        survey.notUnderstood, survey.firstNotUnderstood,
                        survey.actions() == 0 ? "; nothing was replayed" : "",
                        options.lenient ? "" : " (--lenient reads more log variants)"));
+    if (survey.actions() == 0 && survey.notUnderstood == 0)
+        printError(
+            "warning: the log holds no read, write or purge request: nothing was "
+            "found to replay\n");
     if (!options.port.empty() && survey.ports.count(options.port) == 0)
         printError(kq::format("warning: the log has no lines of port '%s' (it names: %s)\n",
                               options.port.c_str(), join(survey.ports).c_str()));
@@ -130,8 +134,11 @@ int checkDump(const std::string& inputFile, const ReaderOptions& options)
     print(kq::format("payloads shorter than their length: %ld", survey.shortPayloads) +
           (survey.shortPayloads ? kq::format(", the first is line %ld", survey.firstShort) : "") +
           "\n");
+    if (survey.actions() == 0)
+        print("nothing to replay: the log yields no action\n");
     const long problems = survey.notUnderstood + survey.shortPayloads +
-                          (survey.ports.size() > 1 && options.port.empty() ? 1 : 0);
+                          (survey.ports.size() > 1 && options.port.empty() ? 1 : 0) +
+                          (survey.actions() == 0 ? 1 : 0);
     print(problems == 0 ? "check: no problems found\n"
                         : kq::format("check: %ld problems found\n", problems));
     return problems == 0 ? 0 : 1;

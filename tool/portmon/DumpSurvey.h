@@ -33,11 +33,12 @@ DumpSurvey surveyDump(const std::string& inputFile, const ReaderOptions& options
                       const std::function<void(const PortMonAction&)>& each = {});
 
 // The warnings a replay ends with on standard error: lines not understood (and
-// whether anything was replayed at all), several ports without one chosen.
+// whether anything was replayed at all), a log with nothing to replay, several
+// ports without one chosen.
 void warnAbout(const DumpSurvey& survey, const ReaderOptions& options);
 
 // Prints every action and a summary without opening a port: 0 when the dump
-// holds no problem, 1 otherwise.
+// holds no problem, 1 otherwise; a dump with no action at all is one.
 int checkDump(const std::string& inputFile, const ReaderOptions& options);
 
 }  // namespace quorvex

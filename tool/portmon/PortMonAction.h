@@ -25,6 +25,16 @@ struct LineChange {
     kq::io::StopBits stopBits = kq::io::StopBitsUnchanged;
 };
 
+// The log's time column: how long the request took (PortMon's elapsed form, or
+// a time since the start in logs that show one) or the time of day it was made
+// (its clock-time form), in microseconds.
+enum class TimeForm : std::int32_t { None = 0, Elapsed = 1, Clock = 2 };
+
+struct LineTime {
+    TimeForm form = TimeForm::None;
+    long long micros = 0;
+};
+
 struct PortMonAction {
     ActionKind kind = ActionKind::None;
     std::vector<unsigned char> data;
@@ -38,6 +48,9 @@ struct PortMonAction {
     // Read from a log saved without hex display: true where a read's byte may be
     // anything (the log shows '.'); empty otherwise.
     std::vector<bool> anyByte;
+    LineTime time;
+    // The elapsed times of every line up to this one, added up.
+    long long elapsedSum = 0;
 };
 
 }  // namespace quorvex

@@ -1,5 +1,7 @@
 #include "PortMonLine.h"
 
+#include "LineTime.h"
+
 #include <kq/StringUtils.h>
 
 #include <algorithm>
@@ -177,14 +179,17 @@ PortMonLine parsePortMonLine(const std::string& text, bool lenient, bool setting
     }
     const auto fields = lenient ? words(line) : kq::SplitString(line, "\t", true);
     const std::string* lengthField = nullptr;
+    std::size_t timeFields = std::min<std::size_t>(fields.size(), 3);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (const Keyword* k = keywordOf(fields[i], lenient, settings)) {
+            timeFields = std::min(timeFields, i);
             result.kind = k->kind;
             result.port = i + 1 < fields.size() && isPortName(fields[i + 1]) ? fields[i + 1] : "";
         } else if (!lenient && fields[i].find("Length ") != std::string::npos) {
             lengthField = &fields[i];
         }
     }
+    result.time = lineTimeOf({fields.begin(), fields.begin() + static_cast<long>(timeFields)});
     if (lenient && !fields.empty() && allDigits(fields.front()))
         result.sequence = fields.front();
     if (result.kind == ActionKind::Settings) {

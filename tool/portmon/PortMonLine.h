@@ -22,6 +22,8 @@ struct PortMonLine {
     // The count written after "Length", -1 where none is readable.
     long declared = -1;
     LineChange change;
+    // The time column, looked for in the first fields before the request.
+    LineTime time;
 };
 
 // Strict reading: tab-separated fields, a request keyword filling a field, the

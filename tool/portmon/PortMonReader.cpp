@@ -106,6 +106,9 @@ bool PortMonReader::take(const std::string& line)
     const PortMonLine parsed = parsePortMonLine(line, options_.lenient, options_.settings);
     action_ = PortMonAction();
     action_.line = line_;
+    takeTime(parsed.time);
+    action_.time = parsed.time;
+    action_.elapsedSum = elapsedSum_;
     if (parsed.kind == ActionKind::None) {
         if (complete(parsed))
             return true;
@@ -162,6 +165,17 @@ void PortMonReader::decodePayload(const PortMonLine& parsed)
     action_.data = std::move(text.bytes);
     if (action_.kind == ActionKind::Recv)
         action_.anyByte = std::move(text.dots);
+}
+
+void PortMonReader::takeTime(const LineTime& time)
+{
+    if (time.form != TimeForm::Elapsed)
+        return;
+    if (time.micros < lastElapsed_)
+        elapsedReading_ = ElapsedReading::Durations;
+    lastElapsed_ = time.micros;
+    // Past a thousand years of log nothing is measured any more; the sum stays defined.
+    elapsedSum_ = std::min(elapsedSum_ + time.micros, 1000000000000000000LL);
 }
 
 void PortMonReader::countNotUnderstood()

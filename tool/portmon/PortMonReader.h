@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineTime.h"
 #include "PortMonAction.h"
 #include "PortMonLine.h"
 
@@ -68,6 +69,8 @@ public:
     // Lines that name a read, write or purge request and yield no action.
     long notUnderstood() const { return notUnderstood_; }
     long firstNotUnderstood() const { return firstNotUnderstood_; }
+    // How the elapsed time column reads, as far as the log has been read.
+    ElapsedReading elapsedReading() const { return elapsedReading_; }
     // The port names of the action lines, whichever port was asked for.
     const std::set<std::string>& ports() const { return ports_; }
 
@@ -78,6 +81,7 @@ private:
     bool complete(const PortMonLine& parsed);
     void decodePayload(const PortMonLine& parsed);
     void countNotUnderstood();
+    void takeTime(const LineTime& time);
 
     std::FILE* file_;
     std::vector<char> buffer_;
@@ -90,6 +94,9 @@ private:
     long notUnderstood_ = 0;
     long firstNotUnderstood_ = 0;
     std::set<std::string> ports_;
+    ElapsedReading elapsedReading_ = ElapsedReading::Running;
+    long long lastElapsed_ = 0;
+    long long elapsedSum_ = 0;
     // Requests waiting for their completion line, by sequence number.
     std::vector<std::pair<std::string, PortMonAction>> pending_;
 };

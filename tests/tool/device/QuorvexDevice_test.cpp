@@ -74,4 +74,22 @@ TEST_F(QuorvexDevice, ReadsTextLogsWithMasksAndReportsAsJson)
     EXPECT_EQ(report["summary"]["matched"].number, 1);
 }
 
+TEST(QuorvexDeviceCommandLine, NamesAnAnswerOptionItCannotUse)
+{
+    const struct {
+        const char* option;
+        const char* error;
+    } cases[] = {
+        {"--latency=soon",
+         "invalid --latency 'soon': give 'recorded' or a whole number of milliseconds"},
+        {"--default=6F00", "--default answers unknown requests: it needs --match"},
+    };
+    for (const auto& c : cases) {
+        const kqtest::Outcome device =
+            kqtest::runTool("QuorvexDevice", {"-s=COM2", "-i=dump.log", c.option});
+        EXPECT_EQ(device.status, 1);
+        EXPECT_EQ(device.out, std::string("ERROR: ") + c.error + "\n");
+    }
+}
+
 }  // namespace
