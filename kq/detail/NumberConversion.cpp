@@ -33,9 +33,11 @@ unsigned int digitValue(char c)
 
 // An optional sign and 1 to 18 decimal digits, nothing else: what almost every caller
 // passes. The magnitude cannot overflow, so the routine would return exactly the value
-// read here, negated in the type's own arithmetic for a '-'.
+// read here, negated in the type's own arithmetic for a '-'. It stands in for the routine,
+// so it leaves errno as the routine's caller does: 0 before converting.
 bool readPlainDecimal(const std::string& text, bool& negative, unsigned long long& magnitude)
 {
+    errno = 0;
     const char* p = text.data();
     const char* const end = p + text.size();
     negative = p != end && *p == '-';
