@@ -27,6 +27,7 @@ void BM_line_layout__kq(benchmark::State& state)
     kq::logger::SimpleFormatter formatter;
     for (auto _ : state)
         benchmark::DoNotOptimize(formatter.format("io.serial", message));
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_line_layout__kq);
 
@@ -41,8 +42,23 @@ void BM_line_layout__spdlog(benchmark::State& state)
         formatter.format(entry, buffer);
         benchmark::DoNotOptimize(std::string(buffer.data(), buffer.size()));
     }
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_line_layout__spdlog);
+
+// Two threads laying out lines at once, each with its own formatter, as two channels of a
+// program do. The real time per line over both threads gives the messages per second.
+void BM_line_layout_two_threads__kq(benchmark::State& state)
+{
+    BM_line_layout__kq(state);
+}
+BENCHMARK(BM_line_layout_two_threads__kq)->Threads(2)->UseRealTime();
+
+void BM_line_layout_two_threads__spdlog(benchmark::State& state)
+{
+    BM_line_layout__spdlog(state);
+}
+BENCHMARK(BM_line_layout_two_threads__spdlog)->Threads(2)->UseRealTime();
 
 // A folder of this process's own, removed at the end of the benchmark.
 class BenchFolder {

@@ -61,8 +61,8 @@ bool readPlainDecimal(const std::string& text, bool& negative, unsigned long lon
     return true;
 }
 
-// strtoll's result for a text in base 10: its value, and whether it consumed the text and
-// stayed in range.
+// strtoll's result for a text in base 10 (errno cleared before): its value, and whether it
+// consumed the text and stayed in range.
 Converted<long long> routineSigned(const std::string& text)
 {
     bool negative = false;
@@ -71,7 +71,6 @@ Converted<long long> routineSigned(const std::string& text)
         const long long value = static_cast<long long>(magnitude);
         return {Conversion::ok, negative ? -value : value};
     }
-    errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (!endsAtEnd(text, end))
@@ -81,14 +80,14 @@ Converted<long long> routineSigned(const std::string& text)
     return {Conversion::ok, value};
 }
 
-// strtoull's result for a text: its value, and whether it consumed the text and stayed in range.
+// strtoull's result for a text (errno cleared before): its value, and whether it consumed
+// the text and stayed in range.
 Converted<unsigned long long> routineUnsigned(const std::string& text, int base)
 {
     bool negative = false;
     unsigned long long magnitude = 0;
     if (base == 10 && readPlainDecimal(text, negative, magnitude))
         return {Conversion::ok, negative ? 0 - magnitude : magnitude};
-    errno = 0;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, base);
     if (!endsAtEnd(text, end))
@@ -142,8 +141,10 @@ Converted<T> toFloating(const std::string& text)
 
 }  // namespace
 
+// Each conversion clears errno first, the plain decimal texts too: callers may read it after.
 Converted<long long> toSigned(const std::string& text, long long min, long long max)
 {
+    errno = 0;
     const Converted<long long> routine = routineSigned(text);
     if (routine.outcome == Conversion::ok && (routine.value < min || routine.value > max))
         return {Conversion::outOfRange, routine.value};
@@ -153,6 +154,7 @@ Converted<long long> toSigned(const std::string& text, long long min, long long 
 Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
                                            unsigned long long max)
 {
+    errno = 0;
     bool negative = false;
     unsigned long long magnitude = 0;
     if (base == 10 && readPlainDecimal(text, negative, magnitude))
@@ -167,6 +169,7 @@ Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
 
 Converted<unsigned long long> toUnsigned64(const std::string& text)
 {
+    errno = 0;
     return routineUnsigned(text, 10);
 }
 

@@ -1,8 +1,6 @@
 #include <kq/logger/SimpleFormatter.h>
 #include <kq/logger/detail/LocalTime.h>
 
-#include <kq/StringUtils.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -16,8 +14,6 @@ namespace {
 
 using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>;
 
-const std::int64_t TicksPerSecond = 10000000;
-const std::int64_t TicksPerMillisecond = 10000;
 const size_t NameWidth = 16;
 const std::string ContinuationIndent(32, ' ');
 
@@ -27,23 +23,13 @@ std::int64_t ticksSince1970()
         .count();
 }
 
-bool inRange(int value, int max)
+// "HH:MM:SS.mmm ", as "%02d:%02d:%02d.%03d " gives it: every field is in range.
+void appendClock(std::string& out, const detail::LocalClock& clock)
 {
-    return value >= 0 && value <= max;
-}
-
-// "HH:MM:SS.mmm ", as "%02d:%02d:%02d.%03d " gives it.
-void appendClock(std::string& out, const std::tm& local, int milliseconds)
-{
-    const int h = local.tm_hour;
-    const int m = local.tm_min;
-    const int s = local.tm_sec;
-    const int ms = milliseconds;
-    // Only a clock before 1970 gives negative milliseconds.
-    if (!inRange(h, 99) || !inRange(m, 99) || !inRange(s, 99) || !inRange(ms, 999)) {
-        out += kq::format("%02d:%02d:%02d.%03d ", h, m, s, ms);
-        return;
-    }
+    const int h = clock.local.tm_hour;
+    const int m = clock.local.tm_min;
+    const int s = clock.local.tm_sec;
+    const int ms = clock.milliseconds;
     const char text[] = {char('0' + h / 10),
                          char('0' + h % 10),
                          ':',
@@ -72,10 +58,7 @@ SimpleFormatter::~SimpleFormatter() = default;
 std::string SimpleFormatter::format(const std::string& loggerName, const std::string& message)
 {
     // One clock reading gives both the time of day and its milliseconds.
-    const std::int64_t ticks = ticksSince1970();
-    const std::int64_t seconds = ticks / TicksPerSecond;
-    const int milliseconds = static_cast<int>(ticks / TicksPerMillisecond - seconds * 1000);
-    const std::tm local = detail::localTime(static_cast<std::time_t>(seconds));
+    const detail::LocalClock clock = detail::localClock(ticksSince1970());
 
     // The name is a C string, as "%-16s" takes it; the message is appended as it stands,
     // so that zero bytes in it survive.
@@ -84,7 +67,7 @@ std::string SimpleFormatter::format(const std::string& loggerName, const std::st
     std::string result;
     result.reserve(16 + std::max(nameLength, NameWidth) + message.size() + 1 +
                    ContinuationIndent.size());
-    appendClock(result, local, milliseconds);
+    appendClock(result, clock);
     result += '[';
     result.append(name, nameLength);
     if (nameLength < NameWidth)

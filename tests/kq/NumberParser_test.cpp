@@ -174,6 +174,25 @@ TEST(NumberParser, ErrnoFromAnEarlierFailureDoesNotLeak)
     EXPECT_EQ(1.5, np::parseDouble("1.5"));
 }
 
+// Callers may read errno after a conversion: every member clears it first, as the
+// standard routines' callers do, also for the plain decimal texts most callers pass.
+TEST(NumberParser, ErrnoIsClearedBeforeConverting)
+{
+    const std::pair<const char*, std::string (*)(const std::string&)> members[] = {
+        {"Int8", parsed<np::parseInt8>},         {"Int16", parsed<np::parseInt16>},
+        {"Int32", parsed<np::parseInt32>},       {"Int64", parsed<np::parseInt64>},
+        {"UInt8", parsed<np::parseUInt8>},       {"UInt16", parsed<np::parseUInt16>},
+        {"UInt32", parsed<np::parseUInt32>},     {"UInt64", parsed<np::parseUInt64>},
+        {"LongLong", parsed<np::parseLongLong>}, {"ULongLong", parsed<np::parseULongLong>},
+        {"Bool", parsed<np::parseBool>},
+    };
+    for (const auto& member : members) {
+        errno = 777;
+        EXPECT_EQ("1", member.second("1")) << member.first;
+        EXPECT_EQ(0, errno) << member.first;
+    }
+}
+
 TEST(NumberParser, TryFormsStoreOnlyOnSuccessExceptTheLongLongOnes)
 {
     EXPECT_EQ("false 5", tried(np::tryParseInt8, "128", 5));

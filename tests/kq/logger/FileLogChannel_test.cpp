@@ -1,6 +1,7 @@
 #include "LogTest.h"
 
 #include <kq/logger/FileLogChannel.h>
+#include <kq/logger/SimpleFormatter.h>
 
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -118,6 +119,32 @@ TEST_F(DatedFileChannel, DateIsTakenBeforeFormatting)
     }));
     const Day west = dayAround("WEST", WestOffset, [&] { log->write("n", "late"); });
     EXPECT_EQ((Files{{"WEST.log", "late\n"}}), filesByDay({west}));
+}
+
+// A program that changes TZ without calling tzset: the next message's file and time stamp
+// both follow the new zone.
+TEST_F(DatedFileChannel, FollowsTzChangedWithoutTzset)
+{
+#if defined(_WIN32)
+    GTEST_SKIP() << "the Windows runtime reads TZ only when the program calls _tzset";
+#endif
+    ScopedTimeZone zone(WestZone);
+    auto log = channel("");
+    log->setFormatter(std::make_shared<kq::logger::SimpleFormatter>());
+    const Day west = dayAround("WEST", WestOffset, [&] { log->write("n", "w"); });
+    ScopedTimeZone::setVariable(EastZone);
+    std::string hours;
+    const Day east = dayAround("EAST", EastOffset, [&] {
+        hours = kqtest::hourAtOffset(std::time(nullptr), EastOffset);
+        log->write("n", "e");
+        hours += kqtest::hourAtOffset(std::time(nullptr), EastOffset);
+    });
+    const Files files = filesByDay({west, east});
+    ASSERT_EQ(1u, files.count("WEST.log"));
+    ASSERT_EQ(1u, files.count("EAST.log"));
+    const std::string eastHour = files.at("EAST.log").substr(0, 2);
+    EXPECT_TRUE(eastHour == hours.substr(0, 2) || eastHour == hours.substr(2))
+        << hours << " " << files.at("EAST.log");
 }
 
 TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)

@@ -117,6 +117,8 @@ public:
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
     static void set(const std::string& tz);
+    // Changes the variable alone, without telling the C library (no tzset).
+    static void setVariable(const std::string& tz);
 
 private:
     static void unset();
@@ -132,6 +134,15 @@ inline std::string dateAtOffset(std::time_t utc, long offsetSeconds)
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date->tm_year + 1900, date->tm_mon + 1,
                   date->tm_mday);
+    return text;
+}
+
+// The hour of UTC shifted by offsetSeconds, as "HH".
+inline std::string hourAtOffset(std::time_t utc, long offsetSeconds)
+{
+    const std::time_t shifted = utc + offsetSeconds;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", std::gmtime(&shifted)->tm_hour);
     return text;
 }
 

@@ -7,9 +7,14 @@ namespace kqtest {
 
 #if defined(_WIN32)
 
-void ScopedTimeZone::set(const std::string& tz)
+void ScopedTimeZone::setVariable(const std::string& tz)
 {
     _putenv(("TZ=" + tz).c_str());
+}
+
+void ScopedTimeZone::set(const std::string& tz)
+{
+    setVariable(tz);
     _tzset();
 }
 
@@ -21,9 +26,14 @@ void ScopedTimeZone::unset()
 
 #else
 
-void ScopedTimeZone::set(const std::string& tz)
+void ScopedTimeZone::setVariable(const std::string& tz)
 {
     setenv("TZ", tz.c_str(), 1);
+}
+
+void ScopedTimeZone::set(const std::string& tz)
+{
+    setVariable(tz);
     tzset();
 }
 
