@@ -103,9 +103,15 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
 
     std::string line = commandLine(program, args);
     std::string block = environmentBlock(env);
-    const BOOL ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, &block[0],
-                                   nullptr, &startup, &handles_->info);
-    const DWORD error = GetLastError();
+    // Wine's process start now and then fails with an internal error when its server is
+    // busy; a second try starts the same program. Any other error is final.
+    BOOL ok = FALSE;
+    DWORD error = ERROR_INTERNAL_ERROR;
+    for (int attempt = 0; !ok && error == ERROR_INTERNAL_ERROR && attempt < 3; ++attempt) {
+        ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, &block[0],
+                            nullptr, &startup, &handles_->info);
+        error = ok ? ERROR_SUCCESS : GetLastError();
+    }
     CloseHandle(out.writeEnd);
     CloseHandle(err.writeEnd);
     CloseHandle(input);
