@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <string>
@@ -17,6 +18,28 @@ const std::vector<std::string> signedTexts = {"0",     "7",          "-42",     
 const std::vector<std::string> unsignedTexts = {"0",    "7",          "42",    "115200",
                                                 "1000", "4294967295", "65535", "3000000"};
 
+// The C library as a careful caller uses it, doing what the parser promises: errno
+// cleared first, the whole text consumed, a value out of range refused.
+long checkedStrtol(const std::string& text)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || end == text.c_str())
+        return -1;
+    return value;
+}
+
+unsigned long checkedStrtoul(const std::string& text)
+{
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || end == text.c_str())
+        return 0;
+    return value;
+}
+
 void BM_parse_int__kq(benchmark::State& state)
 {
     for (auto _ : state)
@@ -29,7 +52,7 @@ void BM_parse_int__strtol(benchmark::State& state)
 {
     for (auto _ : state)
         for (const std::string& text : signedTexts)
-            benchmark::DoNotOptimize(std::strtol(text.c_str(), nullptr, 10));
+            benchmark::DoNotOptimize(checkedStrtol(text));
 }
 BENCHMARK(BM_parse_int__strtol);
 
@@ -56,7 +79,7 @@ void BM_parse_unsigned__strtoul(benchmark::State& state)
 {
     for (auto _ : state)
         for (const std::string& text : unsignedTexts)
-            benchmark::DoNotOptimize(std::strtoul(text.c_str(), nullptr, 10));
+            benchmark::DoNotOptimize(checkedStrtoul(text));
 }
 BENCHMARK(BM_parse_unsigned__strtoul);
 
