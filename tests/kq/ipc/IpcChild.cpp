@@ -139,8 +139,8 @@ void waitMessage(const std::string& name)
 }
 
 const std::map<std::string, std::function<void(const std::string&)>> Roles = {
-    {"hold-memory", holdMemory},     {"race-memory", raceMemory}, {"lock-mutex", lockMutex},
-    {"abandon-mutex", abandonMutex}, {"wait-event", waitEvent},   {"set-event", setEvent},
+    {"hold-memory", holdMemory},     {"race-memory", raceMemory},   {"lock-mutex", lockMutex},
+    {"abandon-mutex", abandonMutex}, {"wait-event", waitEvent},     {"set-event", setEvent},
     {"send-messages", sendMessages}, {"wait-message", waitMessage},
 };
 
