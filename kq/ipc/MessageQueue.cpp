@@ -47,18 +47,23 @@ constexpr std::uint32_t MovingData = 1;
 constexpr std::uint32_t MovingRecords = 2;
 constexpr std::uint32_t MovingMessages = 3;
 
-// Copies bytes that do not overlap; most messages are short, hence no call for them.
-void copy(unsigned char* to, const unsigned char* from, std::uint64_t size)
+// Copies bytes that do not overlap; most messages are short, hence no call for them
+// (a removal copies each newer message, so this runs once per message moved).
+inline __attribute__((always_inline)) void copy(unsigned char* to, const unsigned char* from,
+                                                std::uint64_t size)
 {
     if (size > 64) {
         std::memcpy(to, from, size);
-        return;
-    }
-    for (; size >= 16; size -= 16, to += 16, from += 16) {
-        __builtin_memcpy(to, from, 16);
-    }
-    for (; size != 0; --size) {
-        *to++ = *from++;
+    } else if (size >= 16) {
+        // Whole blocks of 16, the last one overlapping the one before when need be.
+        for (std::uint64_t done = 0; done + 16 < size; done += 16) {
+            __builtin_memcpy(to + done, from + done, 16);
+        }
+        __builtin_memcpy(to + size - 16, from + size - 16, 16);
+    } else {
+        for (; size != 0; --size) {
+            *to++ = *from++;
+        }
     }
 }
 
@@ -93,8 +98,8 @@ bool MessageQueue::push(unsigned int id, const void* data, unsigned int size)
         return false;
     }
     setRecord(count, Record{id, size, static_cast<std::uint32_t>(start)});
-    if (size != 0 && data != nullptr) {
-        std::memcpy(block_ + start, data, size);
+    if (data != nullptr) {
+        copy(block_ + start, static_cast<const unsigned char*>(data), size);
     }
     setCountWord(count + 1);
     return true;
@@ -111,9 +116,7 @@ bool MessageQueue::take(unsigned int id, void* buffer, unsigned int size)
     if (r.size != size) {
         return false;
     }
-    if (size != 0) {
-        std::memcpy(buffer, block_ + r.start, size);
-    }
+    copy(static_cast<unsigned char*>(buffer), block_ + r.start, size);
     remove(r);
     return true;
 }
