@@ -1,9 +1,9 @@
 #include <kq/ipc/MessageChannel.h>
 
 #include <kq/ipc/SharedMemory.h>
-#include <kq/ipc/SystemEvent.h>
-#include <kq/ipc/SystemMutex.h>
 #include <kq/ipc/detail/MessageQueue.h>
+#include <kq/ipc/detail/SystemEventImpl.h>
+#include <kq/ipc/detail/SystemMutexImpl.h>
 
 #include <kq/StringUtils.h>
 
@@ -93,8 +93,10 @@ public:
     }
 
     SharedMemory memory_;
-    SystemMutex mutex_;
-    SystemEvent signal_;
+    // The objects behind SystemMutex and SystemEvent, reached without a call through
+    // the library's exported interface on every operation.
+    SystemMutexImpl mutex_;
+    SystemEventImpl signal_;
     detail::MessageQueue queue_;
 };
 

@@ -47,18 +47,23 @@ constexpr std::uint32_t MovingData = 1;
 constexpr std::uint32_t MovingRecords = 2;
 constexpr std::uint32_t MovingMessages = 3;
 
-// Copies bytes that do not overlap; most messages are short, hence no call for them.
-void copy(unsigned char* to, const unsigned char* from, std::uint64_t size)
+// Copies bytes that do not overlap; most messages are short, hence no call for them
+// (a removal copies each newer message, so this runs once per message moved).
+inline __attribute__((always_inline)) void copy(unsigned char* to, const unsigned char* from,
+                                                std::uint64_t size)
 {
     if (size > 64) {
         std::memcpy(to, from, size);
-        return;
-    }
-    for (; size >= 16; size -= 16, to += 16, from += 16) {
-        __builtin_memcpy(to, from, 16);
-    }
-    for (; size != 0; --size) {
-        *to++ = *from++;
+    } else if (size >= 16) {
+        // Whole blocks of 16, the last one overlapping the one before when need be.
+        for (std::uint64_t done = 0; done + 16 < size; done += 16) {
+            __builtin_memcpy(to + done, from + done, 16);
+        }
+        __builtin_memcpy(to + size - 16, from + size - 16, 16);
+    } else {
+        for (; size != 0; --size) {
+            *to++ = *from++;
+        }
     }
 }
 
@@ -93,8 +98,8 @@ bool MessageQueue::push(unsigned int id, const void* data, unsigned int size)
         return false;
     }
     setRecord(count, Record{id, size, static_cast<std::uint32_t>(start)});
-    if (size != 0 && data != nullptr) {
-        std::memcpy(block_ + start, data, size);
+    if (data != nullptr) {
+        copy(block_ + start, static_cast<const unsigned char*>(data), size);
     }
     setCountWord(count + 1);
     return true;
@@ -111,9 +116,7 @@ bool MessageQueue::take(unsigned int id, void* buffer, unsigned int size)
     if (r.size != size) {
         return false;
     }
-    if (size != 0) {
-        std::memcpy(buffer, block_ + r.start, size);
-    }
+    copy(static_cast<unsigned char*>(buffer), block_ + r.start, size);
     remove(r);
     return true;
 }
@@ -132,7 +135,7 @@ bool MessageQueue::take(unsigned int id, std::vector<unsigned char>& data)
 }
 
 // The count, once a removal left unfinished by a dead holder is complete.
-unsigned int MessageQueue::settled()
+inline unsigned int MessageQueue::settled()
 {
     const std::uint32_t word =
         __atomic_load_n(reinterpret_cast<std::uint32_t*>(block_), __ATOMIC_ACQUIRE);
@@ -167,7 +170,7 @@ unsigned int MessageQueue::resume(std::uint32_t word)
     return count - 1;
 }
 
-unsigned int MessageQueue::find(unsigned int id, unsigned int count) const
+inline unsigned int MessageQueue::find(unsigned int id, unsigned int count) const
 {
     if (id == 0) {
         return 0;
@@ -180,7 +183,8 @@ unsigned int MessageQueue::find(unsigned int id, unsigned int count) const
 }
 
 // A removal of a message whose record and newer records are all in place.
-MessageQueue::Removal MessageQueue::checkedRemoval(unsigned int index, unsigned int count) const
+inline MessageQueue::Removal MessageQueue::checkedRemoval(unsigned int index,
+                                                          unsigned int count) const
 {
     const Removal r = removal(index, count);
     if (record(index).offset != r.start) {
@@ -190,7 +194,7 @@ MessageQueue::Removal MessageQueue::checkedRemoval(unsigned int index, unsigned 
 }
 
 // Everything but the removed record's offset, which a resumed removal has used.
-MessageQueue::Removal MessageQueue::removal(unsigned int index, unsigned int count) const
+inline MessageQueue::Removal MessageQueue::removal(unsigned int index, unsigned int count) const
 {
     const std::uint64_t start = startOf(index);
     const std::uint64_t size = record(index).size;
@@ -200,7 +204,7 @@ MessageQueue::Removal MessageQueue::removal(unsigned int index, unsigned int cou
 }
 
 // Where message index's data start when the older ones are packed.
-std::uint64_t MessageQueue::startOf(unsigned int index) const
+inline std::uint64_t MessageQueue::startOf(unsigned int index) const
 {
     if (index == 0) {
         return DataOffset;
@@ -298,14 +302,14 @@ void MessageQueue::inconsistent() const
         "MessageChannel '%s': the queue in shared memory is inconsistent", channel_.c_str()));
 }
 
-MessageQueue::Record MessageQueue::record(unsigned int index) const
+inline MessageQueue::Record MessageQueue::record(unsigned int index) const
 {
     const std::uint64_t at = RecordsOffset + RecordSize * index;
     return Record{load(at), load(at + 4), load(at + OffsetWord)};
 }
 
 // The fourth word of a record is reserved: never read or written.
-void MessageQueue::setRecord(unsigned int index, const Record& r)
+inline void MessageQueue::setRecord(unsigned int index, const Record& r)
 {
     const std::uint64_t at = RecordsOffset + RecordSize * index;
     store(at, r.id);
@@ -313,27 +317,27 @@ void MessageQueue::setRecord(unsigned int index, const Record& r)
     store(at + OffsetWord, r.offset);
 }
 
-void MessageQueue::setCountWord(std::uint32_t value)
+inline void MessageQueue::setCountWord(std::uint32_t value)
 {
     publish(0, value);
 }
 
 // A journal word: every write before it is done before it, every write after it
 // after it, as a process killed in between leaves them.
-void MessageQueue::publish(std::uint64_t offset, std::uint32_t value)
+inline void MessageQueue::publish(std::uint64_t offset, std::uint32_t value)
 {
     __atomic_store_n(reinterpret_cast<std::uint32_t*>(block_ + offset), value, __ATOMIC_RELEASE);
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-std::uint32_t MessageQueue::load(std::uint64_t offset) const
+inline std::uint32_t MessageQueue::load(std::uint64_t offset) const
 {
     std::uint32_t value;
     std::memcpy(&value, block_ + offset, sizeof value);
     return value;
 }
 
-void MessageQueue::store(std::uint64_t offset, std::uint32_t value)
+inline void MessageQueue::store(std::uint64_t offset, std::uint32_t value)
 {
     std::memcpy(block_ + offset, &value, sizeof value);
 }

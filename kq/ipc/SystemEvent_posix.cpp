@@ -47,6 +47,19 @@ bool taken(std::atomic<std::uint32_t>& word)
     return word.compare_exchange_strong(set, 0);
 }
 
+// Counts a waiter in for one sleep. It is counted before the kernel looks at the word
+// and set() sets the word before it looks at the count (both sequentially consistent),
+// so a set() that finds no one counted comes before any sleep: that sleep sees the word
+// set and does not begin.
+class Sleeping {
+public:
+    explicit Sleeping(std::atomic<std::uint32_t>& sleepers) : sleepers_(sleepers) { ++sleepers_; }
+    ~Sleeping() { --sleepers_; }
+
+private:
+    std::atomic<std::uint32_t>& sleepers_;
+};
+
 }  // namespace
 
 SystemEventImpl::SystemEventImpl(const std::string& name)
@@ -61,18 +74,20 @@ SystemEventImpl::~SystemEventImpl() = default;
 void SystemEventImpl::set()
 {
     // Already set: whoever slept then was woken by that set, and nobody sleeps on a set word.
-    std::atomic<std::uint32_t>& word = object_.header().event;
-    if (word.load() == 0 && word.exchange(1) == 0) {
-        futex(word, FUTEX_WAKE, INT_MAX);
+    // Nobody asleep: no call into the kernel.
+    detail::ObjectHeader& header = object_.header();
+    if (header.event.load() == 0 && header.event.exchange(1) == 0 && header.sleepers.load() != 0) {
+        futex(header.event, FUTEX_WAKE, INT_MAX);
     }
 }
 
 void SystemEventImpl::wait()
 {
-    std::atomic<std::uint32_t>& word = object_.header().event;
-    while (!taken(word)) {
+    detail::ObjectHeader& header = object_.header();
+    while (!taken(header.event)) {
+        const Sleeping sleeping(header.sleepers);
         // Returns at once when the word is no longer 0.
-        futex(word, FUTEX_WAIT, 0);
+        futex(header.event, FUTEX_WAIT, 0);
     }
 }
 
@@ -83,11 +98,12 @@ bool SystemEventImpl::tryWait(long timeout)
         wait();
         return true;
     }
-    std::atomic<std::uint32_t>& word = object_.header().event;
+    detail::ObjectHeader& header = object_.header();
     const timespec deadline = deadlineAfter(ms);
-    while (!taken(word)) {
-        if (futex(word, FUTEX_WAIT_BITSET, 0, &deadline) != 0 && errno == ETIMEDOUT) {
-            return taken(word);
+    while (!taken(header.event)) {
+        const Sleeping sleeping(header.sleepers);
+        if (futex(header.event, FUTEX_WAIT_BITSET, 0, &deadline) != 0 && errno == ETIMEDOUT) {
+            return taken(header.event);
         }
     }
     return true;

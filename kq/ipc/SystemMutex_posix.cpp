@@ -18,32 +18,75 @@ namespace ipc {
 
 namespace detail {
 
-// Whether a thread has ended, for the objects that noted it as an owner.
+// Whether a thread has ended, for the objects that noted it as an owner. The thread
+// and each such object hold a reference; the last to let go frees it.
 struct ThreadLife {
     std::atomic<bool> ended{false};
+    std::atomic<long> references{1};
 };
 
 }  // namespace detail
 
 namespace {
 
-// Marks the thread's end when its locals are destroyed. The main thread never ends
-// before the process does: static objects destroyed after its locals still own what it
-// locked.
+using detail::ThreadLife;
+
+void retain(ThreadLife* life)
+{
+    life->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+void release(ThreadLife* life)
+{
+    if (life != nullptr && life->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete life;
+    }
+}
+
+// Read on every lock and unlock: a plain per-thread word, reached without a call.
+thread_local ThreadLife* cachedLife __attribute__((tls_model("initial-exec"))) = nullptr;
+
+// A thread that has finished destroying its locals: whatever it still locks, it
+// holds nothing that outlives it. Never freed.
+ThreadLife* endedLife()
+{
+    static ThreadLife* const life = [] {
+        ThreadLife* created = new ThreadLife;
+        created->ended = true;
+        return created;
+    }();
+    return life;
+}
+
+// Marks the thread's end when its locals are destroyed.
 struct ThreadLifeMark {
-    std::shared_ptr<detail::ThreadLife> life = std::make_shared<detail::ThreadLife>();
+    ThreadLife* life = new ThreadLife;
     ~ThreadLifeMark()
     {
-        if (::syscall(SYS_gettid) != ::getpid()) {
-            life->ended = true;
-        }
+        life->ended.store(true, std::memory_order_release);
+        cachedLife = endedLife();
+        release(life);
     }
 };
 
-std::shared_ptr<const detail::ThreadLife> thisThreadLife()
+// The main thread never ends before the process does: static objects destroyed
+// after its locals still own what it locked. Its record is never freed.
+ThreadLife* firstLife()
 {
+    if (::syscall(SYS_gettid) == ::getpid()) {
+        static ThreadLife* const mainLife = new ThreadLife;
+        return mainLife;
+    }
     thread_local ThreadLifeMark mark;
     return mark.life;
+}
+
+ThreadLife* thisThreadLife()
+{
+    if (cachedLife == nullptr) {
+        cachedLife = firstLife();
+    }
+    return cachedLife;
 }
 
 // The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
@@ -97,9 +140,12 @@ SystemMutexImpl::SystemMutexImpl(const std::string& name)
 
 SystemMutexImpl::~SystemMutexImpl()
 {
-    if (heldByLiveThread()) {
+    ThreadLife* owner = owner_.load(std::memory_order_acquire);
+    if (held_.load(std::memory_order_relaxed) > 0 &&
+        !owner->ended.load(std::memory_order_acquire)) {
         object_.keepMapped();
     }
+    release(owner);
 }
 
 void SystemMutexImpl::lock()
@@ -129,38 +175,35 @@ bool SystemMutexImpl::tryLock(long timeout)
     return true;
 }
 
+// The count goes down while the mutex is still held, so that the next owner's count
+// never meets ours. A thread that unlocks what it does not own (through an object
+// whose count it left behind) gets the count back.
 void SystemMutexImpl::unlock()
 {
-    if (pthread_mutex_unlock(&object_.header().mutex) == 0) {
-        released();
+    const bool counting = owner_.load(std::memory_order_relaxed) == thisThreadLife() &&
+                          held_.load(std::memory_order_relaxed) > 0;
+    if (counting) {
+        held_.store(held_.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+    }
+    if (pthread_mutex_unlock(&object_.header().mutex) != 0 && counting) {
+        held_.store(held_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
 }
 
-// Called by the thread just granted the mutex; counts left by an earlier owner are void,
-// whether it released them through another object or ended without releasing.
+// Called by the thread just granted the mutex, the only one that changes the count
+// then; counts left by an earlier owner are void, whether it released them through
+// another object or ended without releasing.
 void SystemMutexImpl::counted()
 {
-    std::shared_ptr<const detail::ThreadLife> self = thisThreadLife();
-    std::lock_guard<std::mutex> guard(ownerLock_);
-    if (owner_ != self) {
-        owner_ = std::move(self);
-        held_ = 0;
+    ThreadLife* self = thisThreadLife();
+    ThreadLife* owner = owner_.load(std::memory_order_relaxed);
+    if (owner != self) {
+        retain(self);
+        owner_.store(self, std::memory_order_release);
+        release(owner);
+        held_.store(0, std::memory_order_relaxed);
     }
-    ++held_;
-}
-
-void SystemMutexImpl::released()
-{
-    std::lock_guard<std::mutex> guard(ownerLock_);
-    if (held_ > 0 && owner_ == thisThreadLife()) {
-        --held_;
-    }
-}
-
-bool SystemMutexImpl::heldByLiveThread()
-{
-    std::lock_guard<std::mutex> guard(ownerLock_);
-    return held_ > 0 && !owner_->ended;
+    held_.store(held_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
 }  // namespace ipc

@@ -22,6 +22,9 @@ struct ObjectHeader {
     std::uint64_t payloadSize;
     pthread_mutex_t mutex;             // robust, recursive, process-shared (kind Mutex)
     std::atomic<std::uint32_t> event;  // 1 while set; a shared futex word (kind Event)
+    // Waiters that may be asleep on the event word; a waiter killed asleep stays
+    // counted, which costs only needless wake-ups (kind Event).
+    std::atomic<std::uint32_t> sleepers;
 };
 
 // One handle to a named object in POSIX shared memory: the file

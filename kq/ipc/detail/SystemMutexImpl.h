@@ -5,8 +5,7 @@
 #if !defined(_WIN32)
 #  include <kq/ipc/detail/NamedObject.h>
 
-#  include <memory>
-#  include <mutex>
+#  include <atomic>
 #endif
 
 namespace kq {
@@ -37,16 +36,14 @@ private:
     void* handle_;  // HANDLE
 #else
     void counted();
-    void released();
-    bool heldByLiveThread();
 
     detail::NamedObject object_;
     // The locks the owner thread took through this object and has not released: while
     // it lives and holds any, its robust-mutex list points into the mapping, which must
-    // then outlive us. A thread that has ended holds nothing.
-    std::mutex ownerLock_;
-    std::shared_ptr<const detail::ThreadLife> owner_;
-    long held_ = 0;
+    // then outlive us. A thread that has ended holds nothing. Changed only by a thread
+    // that holds the mutex; atomic for the destructor, which may run on another thread.
+    std::atomic<detail::ThreadLife*> owner_{nullptr};
+    std::atomic<long> held_{0};
 #endif
 };
 
