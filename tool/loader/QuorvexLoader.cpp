@@ -1,7 +1,7 @@
-#include "Interrupt.h"
 #include "Replay.h"
 #include "common/Arguments.h"
 #include "common/Console.h"
+#include "common/Interrupt.h"
 #include "common/Terminal.h"
 #include "portmon/DumpSurvey.h"
 #include "portmon/TextPayload.h"

@@ -1,7 +1,7 @@
 #include "ReceiveWindow.h"
 
-#include "Interrupt.h"
 #include "common/Console.h"
+#include "common/Interrupt.h"
 
 #include <kq/StringUtils.h>
 
