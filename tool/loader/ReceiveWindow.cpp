@@ -1,6 +1,7 @@
 #include "ReceiveWindow.h"
 
 #include "common/Console.h"
+#include "common/Hex.h"
 #include "common/Interrupt.h"
 
 #include <kq/StringUtils.h>
