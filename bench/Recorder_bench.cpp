@@ -2,6 +2,8 @@
 // and a device's: bytes per second one way (BM_relay_bytes), and the time of a
 // 1-byte exchange there and back (BM_relay_exchange). The recorder also writes
 // its log line for every chunk.
+#include "support/Programs.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -22,14 +24,6 @@
 extern char** environ;
 
 namespace {
-
-std::string binDir()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    const std::string self(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return self.substr(0, self.rfind('/') + 1);
-}
 
 int openRaw(const std::string& path)
 {
@@ -58,7 +52,7 @@ public:
         const std::string devicePort = std::string(name).substr(5);
         const std::string tag = std::to_string(::getpid());
         if (recorder) {
-            start({binDir() + "QuorvexRecorder", "-s=" + devicePort,
+            start({kqbench::binDir() + "QuorvexRecorder", "-s=" + devicePort,
                    "-o=/tmp/recorder-bench-" + tag + ".log", "--force"});
             program_ = openRaw("/dev/" + reportedPort());
         } else {

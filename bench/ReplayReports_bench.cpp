@@ -2,26 +2,18 @@
 // against QuorvexDevice on a pseudo-terminal, once with the JSON, JUnit and HTML
 // reports (__kq) and once without (__bare). scripts/bench prints bare / kq: the
 // reports are to add under 5% to the wall time.
+#include "support/Programs.h"
+
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 namespace {
-
-std::string binDir()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    const std::string self(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return self.substr(0, self.rfind('/') + 1);
-}
 
 const std::string prefix = "/tmp/replay-reports-" + std::to_string(::getpid());
 
@@ -48,22 +40,14 @@ std::string writeLog()
 
 void replay(benchmark::State& state, const std::string& options)
 {
-    const std::string dir = binDir(), log = writeLog();
+    const std::string log = writeLog();
     for (auto _ : state) {
-        FILE* device = ::popen((dir + "QuorvexDevice --pty -i=" + log).c_str(), "r");
-        char line[256] = {};
-        if (!device || !std::fgets(line, sizeof line, device))
-            throw std::runtime_error("QuorvexDevice did not start");
-        std::string port(line + 6);
-        port.erase(port.find_last_not_of("\r\n") + 1);
+        const kqbench::PtyDevice device(log);
         const auto start = std::chrono::steady_clock::now();
-        const std::string loader = dir + "QuorvexLoader -s=" + port + " -i=" + log +
-                                   " --fast --compare " + options + " >/dev/null 2>&1";
-        if (std::system(loader.c_str()) != 0)
+        if (!kqbench::replayOn(device.port(), log, "--fast --compare " + options))
             state.SkipWithError("the replay failed");
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        ::pclose(device);
     }
     std::remove(log.c_str());
     for (const char* ext : {".json", ".xml", ".html"})

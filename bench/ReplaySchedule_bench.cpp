@@ -3,26 +3,18 @@
 // the ratio; --fast should take the device's answer times and little else.
 // "wall/schedule" is the wall time over the time the recorded pacing fixes: a replay
 // that keeps to it to the millisecond stays within 1.001.
+#include "support/Programs.h"
+
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 namespace {
-
-std::string binDir()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    const std::string self(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return self.substr(0, self.rfind('/') + 1);
-}
 
 // A dump on disk and the time its replay is to take with the recorded pacing:
 // 100 ms after every action and a 2000 ms window for every read.
@@ -88,25 +80,16 @@ Dump exchangeDump()
 // over the recorded pacing's, for runs with that pacing.
 void replay(benchmark::State& state, const Dump& dump, const char* options)
 {
-    const std::string dir = binDir();
     for (auto _ : state) {
-        FILE* device = ::popen((dir + "QuorvexDevice --pty -i=" + dump.path).c_str(), "r");
-        char line[256] = {};
-        if (!device || !std::fgets(line, sizeof line, device))
-            throw std::runtime_error("QuorvexDevice did not start");
-        std::string port(line + 6);
-        port.erase(port.find_last_not_of("\r\n") + 1);
+        const kqbench::PtyDevice device(dump.path);
         const auto start = std::chrono::steady_clock::now();
-        const std::string loader = dir + "QuorvexLoader -s=" + port + " -i=" + dump.path + " " +
-                                   options + " >/dev/null 2>&1";
-        if (std::system(loader.c_str()) != 0)
+        if (!kqbench::replayOn(device.port(), dump.path, options))
             state.SkipWithError("the replay failed");
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.counters["seconds"] = seconds;
         if (std::string(options).empty())
             state.counters["wall/schedule"] = seconds / dump.scheduleSeconds;
-        ::pclose(device);
     }
     std::remove(dump.path.c_str());
 }

@@ -1,4 +1,5 @@
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/MonotonicDeadline.h>
 #include <kq/ipc/detail/SystemEventImpl.h>
 
 #include <linux/futex.h>
@@ -23,22 +24,6 @@ long futex(std::atomic<std::uint32_t>& word, int operation, int value,
 {
     return ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), operation, value, deadline,
                      nullptr, FUTEX_BITSET_MATCH_ANY);
-}
-
-// The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
-constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
-
-timespec deadlineAfter(std::uint32_t ms)
-{
-    timespec t{};
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    t.tv_sec += ms / 1000;
-    t.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-    if (t.tv_nsec >= 1000000000L) {
-        ++t.tv_sec;
-        t.tv_nsec -= 1000000000L;
-    }
-    return t;
 }
 
 bool taken(std::atomic<std::uint32_t>& word)
@@ -94,12 +79,12 @@ void SystemEventImpl::wait()
 bool SystemEventImpl::tryWait(long timeout)
 {
     const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
-    if (ms == Infinite) {
+    if (ms == detail::Infinite) {
         wait();
         return true;
     }
     detail::ObjectHeader& header = object_.header();
-    const timespec deadline = deadlineAfter(ms);
+    const timespec deadline = detail::deadlineAfter(ms);
     while (!taken(header.event)) {
         const Sleeping sleeping(header.sleepers);
         if (futex(header.event, FUTEX_WAIT_BITSET, 0, &deadline) != 0 && errno == ETIMEDOUT) {

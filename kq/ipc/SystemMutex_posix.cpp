@@ -1,4 +1,5 @@
 #include <kq/ipc/detail/LocalName.h>
+#include <kq/ipc/detail/MonotonicDeadline.h>
 #include <kq/ipc/detail/SystemMutexImpl.h>
 
 #include <errno.h>
@@ -89,22 +90,6 @@ ThreadLife* thisThreadLife()
     return cachedLife;
 }
 
-// The timeout as Windows reads it: a 32-bit count, all ones meaning no limit.
-constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
-
-timespec deadlineAfter(std::uint32_t ms)
-{
-    timespec t{};
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    t.tv_sec += ms / 1000;
-    t.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-    if (t.tv_nsec >= 1000000000L) {
-        ++t.tv_sec;
-        t.tv_nsec -= 1000000000L;
-    }
-    return t;
-}
-
 int lockBefore(pthread_mutex_t& mutex, const timespec& deadline)
 {
 #if defined(__SANITIZE_THREAD__)
@@ -161,12 +146,12 @@ bool SystemMutexImpl::tryLock(long timeout)
     pthread_mutex_t& mutex = object_.header().mutex;
     const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
     int result = 0;
-    if (ms == Infinite) {
+    if (ms == detail::Infinite) {
         result = pthread_mutex_lock(&mutex);
     } else if (ms == 0) {
         result = pthread_mutex_trylock(&mutex);
     } else {
-        result = lockBefore(mutex, deadlineAfter(ms));
+        result = lockBefore(mutex, detail::deadlineAfter(ms));
     }
     if (!granted(mutex, result)) {
         return false;

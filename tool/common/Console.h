@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace quorvex {
 
@@ -22,11 +21,5 @@ public:
 };
 // The same on standard error, for warnings that must not mix with the step lines.
 void printError(const std::string& text);
-
-// Bytes as the step lines show them: "0A1B", and spaced "0A 1B " (a space after every byte).
-std::string hex(const std::vector<unsigned char>& bytes);
-std::string spacedHex(const std::vector<unsigned char>& bytes);
-// Bytes separated by single spaces, none at the end: "0A 1B".
-std::string separatedHex(const unsigned char* bytes, unsigned int size);
 
 }  // namespace quorvex

@@ -34,14 +34,14 @@ std::string xmlText(const std::string& text)
     return result;
 }
 
-std::string jsonString(const std::string& text)
+std::string jsonString(const std::string& text, HighBytes high)
 {
     std::string result = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\')
             result += std::string("\\") + c;
-        else if (byte < 0x20 || byte > 0x7E)
+        else if (byte < 0x20 || (byte > 0x7E && high == HighBytes::Escaped))
             result += kq::format("\\u%04X", static_cast<unsigned int>(byte));
         else
             result += c;

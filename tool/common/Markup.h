@@ -8,9 +8,14 @@ namespace quorvex {
 // as entities, control characters XML cannot hold as '?'.
 std::string xmlText(const std::string& text);
 
-// A JSON string literal, quotes included. Bytes above 0x7F are taken as Latin-1
-// and written as \u escapes, so that the document is valid whatever the bytes.
-std::string jsonString(const std::string& text);
+// What a JSON string literal makes of the bytes from 0x7F up: Latin-1 characters
+// written as \u escapes, so that the document is valid whatever the bytes; or the
+// bytes as they are, for text that is UTF-8 already.
+enum class HighBytes { Escaped, Kept };
+
+// A JSON string literal, quotes included; quotes, backslashes and control
+// characters escaped.
+std::string jsonString(const std::string& text, HighBytes high = HighBytes::Escaped);
 
 // A latency for the reports: milliseconds with one decimal.
 std::string milliseconds(double ms);

@@ -1,6 +1,6 @@
 #include "DeviceReport.h"
 
-#include "common/Console.h"
+#include "common/Hex.h"
 #include "common/Markup.h"
 
 #include <kq/StringUtils.h>

@@ -2,6 +2,7 @@
 
 #include "common/Console.h"
 #include "common/Deadline.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

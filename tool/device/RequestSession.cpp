@@ -3,6 +3,7 @@
 
 #include "common/Console.h"
 #include "common/Deadline.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

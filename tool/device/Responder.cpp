@@ -1,6 +1,7 @@
 #include "Responder.h"
 
 #include "common/Console.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

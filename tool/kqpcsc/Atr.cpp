@@ -1,7 +1,6 @@
 #include "Atr.h"
 
-#include "Hex.h"
-#include "common/Console.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

@@ -2,9 +2,9 @@
 #include "Atr.h"
 #include "CardSession.h"
 #include "Commands.h"
-#include "Hex.h"
 #include "Report.h"
 #include "T0Exchange.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

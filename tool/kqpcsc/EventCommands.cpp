@@ -1,9 +1,9 @@
 // wait and watch: the commands that follow the service's reader and card events.
 #include "CardSession.h"
 #include "Commands.h"
-#include "QuietInterrupt.h"
 #include "Report.h"
 #include "common/Deadline.h"
+#include "common/Interrupt.h"
 
 #include <kq/StringUtils.h>
 
@@ -96,7 +96,7 @@ int waitForCard(const std::string& name, const Options& options)
 int watchReaders(const Options& options)
 {
     checkService();
-    endQuietlyOnInterrupt();
+    catchInterrupts(OnInterrupt::EndQuietly);
     const Report report(options.json);
     const TimeLimit limit(options.timeoutMs);
     std::vector<ReaderState> readers;

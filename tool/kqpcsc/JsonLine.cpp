@@ -1,33 +1,19 @@
 #include "JsonLine.h"
 
-#include <kq/StringUtils.h>
+#include "common/Markup.h"
 
 namespace quorvex {
 
-std::string jsonString(const std::string& text)
-{
-    std::string result = "\"";
-    for (const char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
-            result += std::string("\\") + c;
-        else if (code < 0x20)
-            result += kq::format("\\u%04X", code);
-        else
-            result += c;
-    }
-    return result + "\"";
-}
-
+// Reader names and card texts are UTF-8 already: their bytes stay as they are.
 JsonLine& JsonLine::addJson(const std::string& name, const std::string& json)
 {
-    members_ += (members_.empty() ? "" : ", ") + jsonString(name) + ": " + json;
+    members_ += (members_.empty() ? "" : ", ") + jsonString(name, HighBytes::Kept) + ": " + json;
     return *this;
 }
 
 JsonLine& JsonLine::add(const std::string& name, const std::string& value)
 {
-    return addJson(name, jsonString(value));
+    return addJson(name, jsonString(value, HighBytes::Kept));
 }
 
 JsonLine& JsonLine::add(const std::string& name, const char* value)

@@ -22,7 +22,4 @@ private:
     std::string members_;
 };
 
-// A JSON string literal: quotes, backslashes and control characters escaped.
-std::string jsonString(const std::string& text);
-
 }  // namespace quorvex

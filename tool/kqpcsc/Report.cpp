@@ -1,8 +1,8 @@
 #include "Report.h"
 
-#include "Hex.h"
 #include "JsonLine.h"
 #include "common/Console.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

@@ -1,10 +1,9 @@
 #include "Script.h"
 
-#include "Hex.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 
-#include <cctype>
 #include <cstddef>
 
 namespace quorvex {
@@ -19,14 +18,6 @@ std::string trimmed(const std::string& text)
     if (first == std::string::npos)
         return "";
     return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
-
-int hexDigit(char c)
-{
-    const std::string digits = "0123456789ABCDEF";
-    const std::size_t value =
-        digits.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-    return c == '\0' || value == std::string::npos ? -1 : static_cast<int>(value);
 }
 
 Expectation readExpectation(int line, const std::string& text)

@@ -1,6 +1,7 @@
 #include "BlockJudge.h"
 
 #include "common/Console.h"
+#include "common/Hex.h"
 
 #include <kq/StringUtils.h>
 

@@ -1,7 +1,6 @@
-#include "Interrupt.h"
 #include "Replay.h"
-#include "common/Arguments.h"
-#include "common/Console.h"
+#include "common/Interrupt.h"
+#include "common/ProgramMain.h"
 #include "common/Terminal.h"
 #include "portmon/DumpSurvey.h"
 #include "portmon/TextPayload.h"
@@ -10,9 +9,7 @@
 #include <kq/ProgramOptions.h>
 #include <kq/StringUtils.h>
 
-#include <exception>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
@@ -130,50 +127,44 @@ quorvex::ReplayOptions replayOptions(const Options& o)
     return result;
 }
 
+// The options in the order the error's usage text lists them.
+void listOptions(Options& o, quorvex::OptionList& options)
+{
+    options.add("s", "serial", "serial device name: 'COM1', 'ttyUSB0'", o.serial);
+    options.add("i", "input", "input file ( PortMon dump)", o.input);
+    // Long names only; the usage text describes them.
+    options.addLongOnly({{"check", &o.check},
+                         {"lenient", &o.lenient},
+                         {"port", &o.port},
+                         {"compare", &o.compare},
+                         {"fast", &o.fast},
+                         {"window", &o.window},
+                         {"pause", &o.pause},
+                         {"config", &o.config},
+                         {"log-settings", &o.logSettings},
+                         {"help", &o.help},
+                         {"dot", &o.dot},
+                         {"json", &o.json},
+                         {"junit", &o.junit},
+                         {"html", &o.html},
+                         {"max-latency", &o.maxLatency},
+                         {"fail-fast", &o.failFast},
+                         {"mask", &o.mask},
+                         {"learn-masks", &o.learnMasks},
+                         {"repeat", &o.repeat}});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    using quorvex::print;
     Options o;
-    kq::ProgramOptions::OptionsProcessor options('-', '=');
-    options.add("s", "serial", "serial device name: 'COM1', 'ttyUSB0'", &o.serial);
-    options.add("i", "input", "input file ( PortMon dump)", &o.input);
-    // Long names only; the usage text describes them.
-    const std::pair<const char*, StringOptionValue Options::*> longOnly[] = {
-        {"check", &Options::check},
-        {"lenient", &Options::lenient},
-        {"port", &Options::port},
-        {"compare", &Options::compare},
-        {"fast", &Options::fast},
-        {"window", &Options::window},
-        {"pause", &Options::pause},
-        {"config", &Options::config},
-        {"log-settings", &Options::logSettings},
-        {"help", &Options::help},
-        {"dot", &Options::dot},
-        {"json", &Options::json},
-        {"junit", &Options::junit},
-        {"html", &Options::html},
-        {"max-latency", &Options::maxLatency},
-        {"fail-fast", &Options::failFast},
-        {"mask", &Options::mask},
-        {"learn-masks", &Options::learnMasks},
-        {"repeat", &Options::repeat}};
-    std::vector<std::string> forms = {"-s", "--serial", "-i", "--input"};
-    for (const auto& option : longOnly) {
-        options.add("", option.first, option.first, &(o.*option.second));
-        forms.push_back(std::string("--") + option.first);
-    }
-    options.process(argc, argv);
-    quorvex::warnAboutUnknownArguments("QuorvexLoader", argc, argv, forms);
-    if (o.help.isSet) {
-        print(usage);
-        return 0;
-    }
-
-    bool showUsage = true;
-    try {
+    quorvex::OptionList options;
+    listOptions(o, options);
+    options.read(argc, argv);
+    options.warnAboutUnknown("QuorvexLoader", argc, argv);
+    const std::string usageText = "usage:\n" + options.toString();
+    return quorvex::runMain(o.help.isSet, usage, usageText, [&](bool& showUsage) {
         if (!o.serial.isSet && !o.check.isSet)
             throw std::runtime_error("serial name not set");
         if (!o.input.isSet)
@@ -184,13 +175,5 @@ int main(int argc, char* argv[])
             return quorvex::checkDump(o.input.value, replay.reader);
         quorvex::catchInterrupts();
         return quorvex::runReplay(o.serial.value, o.input.value, replay);
-    } catch (const quorvex::Interrupted& e) {
-        print(kq::format("ERROR: %s\n", e.what()));
-        return e.exitStatus();
-    } catch (const std::exception& e) {
-        print(kq::format("ERROR: %s\n", e.what()));
-        if (showUsage)
-            print(kq::format("usage:\n%s", options.toString().c_str()));
-        return 1;
-    }
+    });
 }

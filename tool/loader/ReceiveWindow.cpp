@@ -1,7 +1,8 @@
 #include "ReceiveWindow.h"
 
-#include "Interrupt.h"
 #include "common/Console.h"
+#include "common/Hex.h"
+#include "common/Interrupt.h"
 
 #include <kq/StringUtils.h>
 

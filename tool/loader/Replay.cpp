@@ -1,10 +1,10 @@
 #include "Replay.h"
 
-#include "Interrupt.h"
 #include "MaskLearner.h"
 #include "Progress.h"
 #include "ReceiveWindow.h"
 #include "common/Console.h"
+#include "common/Interrupt.h"
 #include "common/LineSettings.h"
 #include "portmon/DumpSurvey.h"
 

@@ -1,9 +1,10 @@
 #include "BytePattern.h"
 
+#include "common/Hex.h"
+
 #include <kq/NumberParser.h>
 #include <kq/StringUtils.h>
 
-#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,14 +13,6 @@
 namespace quorvex {
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
-}
 
 std::string trimmed(const std::string& text)
 {

@@ -1,6 +1,7 @@
 #include "DumpSurvey.h"
 
 #include "common/Console.h"
+#include "common/Hex.h"
 #include "common/LineSettings.h"
 
 #include <kq/StringUtils.h>

@@ -1,14 +1,11 @@
 // Sits between a program and a serial device and writes what passes as a
 // PortMon log, which QuorvexLoader and QuorvexDevice replay.
 #include "Recorder.h"
-#include "common/Console.h"
+#include "common/ProgramMain.h"
 
 #include <kq/ProgramOptions.h>
-#include <kq/StringUtils.h>
 
-#include <exception>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
@@ -60,31 +57,21 @@ quorvex::RecorderOptions recorderOptions(const Options& o)
 
 int main(int argc, char* argv[])
 {
-    using quorvex::print;
     Options o;
-    kq::ProgramOptions::OptionsProcessor options('-', '=');
-    options.add("s", "serial", "the real port", &o.serial);
-    options.add("o", "output", "the log to write", &o.output);
-    const std::pair<const char*, StringOptionValue Options::*> longOnly[] = {
-        {"link", &Options::link},     {"once", &Options::once},   {"force", &Options::force},
-        {"config", &Options::config}, {"front", &Options::front}, {"help", &Options::help}};
-    for (const auto& option : longOnly)
-        options.add("", option.first, option.first, &(o.*option.second));
-    options.process(argc, argv);
-    if (o.help.isSet) {
-        print(usage);
-        return 0;
-    }
-    bool showUsage = true;
-    try {
+    quorvex::OptionList options;
+    options.add("s", "serial", "the real port", o.serial);
+    options.add("o", "output", "the log to write", o.output);
+    options.addLongOnly({{"link", &o.link},
+                         {"once", &o.once},
+                         {"force", &o.force},
+                         {"config", &o.config},
+                         {"front", &o.front},
+                         {"help", &o.help}});
+    options.read(argc, argv);
+    return quorvex::runMain(o.help.isSet, usage, usage, [&](bool& showUsage) {
         const quorvex::RecorderOptions recorder = recorderOptions(o);
         showUsage = false;
         quorvex::runRecorder(recorder);
         return 0;
-    } catch (const std::exception& e) {
-        print(kq::format("ERROR: %s\n", e.what()));
-        if (showUsage)
-            print(usage);
-        return 1;
-    }
+    });
 }

@@ -8,28 +8,17 @@ namespace quorvex {
 
 namespace {
 
+// The names a Windows driver's log gives; anything else reads as the default.
 const char* parityName(kq::io::Parity parity)
 {
-    switch (parity) {
-        case kq::io::ParityEven:
-            return "EVEN";
-        case kq::io::ParityOdd:
-            return "ODD";
-        default:
-            return "NONE";
-    }
+    return parity == kq::io::ParityEven ? "EVEN" : parity == kq::io::ParityOdd ? "ODD" : "NONE";
 }
 
 const char* stopBitsName(kq::io::StopBits stopBits)
 {
-    switch (stopBits) {
-        case kq::io::StopBitsOneAndHalf:
-            return "1.5";
-        case kq::io::StopBitsTwo:
-            return "2";
-        default:
-            return "1";
-    }
+    return stopBits == kq::io::StopBitsOneAndHalf ? "1.5"
+           : stopBits == kq::io::StopBitsTwo      ? "2"
+                                                  : "1";
 }
 
 int wordLength(kq::io::DataSize size)

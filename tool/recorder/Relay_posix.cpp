@@ -1,6 +1,7 @@
 #include "Recorder.h"
 
 #include "common/Console.h"
+#include "common/Interrupt.h"
 #include "detail/PtyFront.h"
 #include "detail/Terminal.h"
 
@@ -23,29 +24,18 @@ namespace quorvex {
 
 namespace {
 
-volatile sig_atomic_t stopRequested = 0;
-
-void onStop(int)
-{
-    stopRequested = 1;
-}
-
 std::runtime_error systemError(const std::string& call)
 {
     return std::runtime_error(call + " failed: " + std::strerror(errno));
 }
 
-// SIGINT and SIGTERM are held back except while waiting in ppoll, so that a
-// request cannot slip in between looking for one and starting to wait.
+// SIGINT and SIGTERM are only noted, and held back except while waiting in ppoll,
+// so that a request cannot slip in between looking for one and starting to wait.
 class StopSignals {
 public:
     StopSignals()
     {
-        struct sigaction action {};
-        action.sa_handler = onStop;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
+        catchInterrupts();
         sigset_t stops;
         sigemptyset(&stops);
         sigaddset(&stops, SIGINT);
@@ -165,7 +155,7 @@ public:
 
     void run(const sigset_t* waitMask)
     {
-        while (!stopRequested && !finished()) {
+        while (!interruptRequested() && !finished()) {
             pollfd fds[3] = {{front_, events(toDevice_, toProgram_), 0},
                              {back_.fd(), events(toProgram_, toDevice_), 0},
                              {pty_ && pty_->wantsNotifications() ? pty_->watch() : -1, POLLIN, 0}};

@@ -1,6 +1,7 @@
 #include "Recorder.h"
 
 #include "common/Console.h"
+#include "common/Interrupt.h"
 
 #include <kq/StringUtils.h>
 #include <kq/io/SerialIO.h>
@@ -8,27 +9,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 
 namespace quorvex {
 
 namespace {
-
-std::atomic<bool> stopRequested(false);
-
-// Runs on a thread of its own and only notes the request; closing the console
-// ends the process soon after the handler returns, so that case waits for the
-// relay to close the ports.
-BOOL WINAPI onConsoleEvent(DWORD event)
-{
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
-        return FALSE;
-    stopRequested = true;
-    if (event == CTRL_CLOSE_EVENT)
-        ::Sleep(1000);
-    return TRUE;
-}
 
 // A read returns at once with what is waiting; a write that the line does not
 // take within 5 s counts as a port gone.
@@ -56,7 +41,7 @@ public:
 
     void run()
     {
-        while (!stopRequested) {
+        while (!interruptRequested()) {
             const bool moved = pass(front_, frontName_, back_, backName_, true);
             if (!pass(back_, backName_, front_, frontName_, false) && !moved)
                 ::Sleep(idleCheckMs);
@@ -97,7 +82,7 @@ void relay(const RecorderOptions& options, Recording& recording)
     if (options.front.empty())
         throw std::runtime_error(
             "give --front=PORT: Windows has no pseudo-terminal for the program");
-    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    catchInterrupts();
     WindowsRelay relay(options, recording);
     recording.start();
     print(kq::format("port: %s\n", options.front.c_str()));

@@ -1,5 +1,5 @@
 #include "kqpcsc/Atr.h"
-#include "kqpcsc/Hex.h"
+#include "common/Hex.h"
 #include "tool/ToolRun.h"
 
 #include "support/Thrown.h"

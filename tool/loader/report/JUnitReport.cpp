@@ -1,5 +1,5 @@
 #include "Reports.h"
-#include "common/Console.h"
+#include "common/Hex.h"
 #include "common/Markup.h"
 
 #include <kq/StringUtils.h>

@@ -1,10 +1,30 @@
 #include "Hex.h"
 
+#include <kq/NumberFormatter.h>
+
 namespace quorvex {
 
-namespace {
+std::string hex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU(bytes.data(),
+                                               static_cast<unsigned int>(bytes.size()));
+}
 
-int digitValue(char c)
+std::string spacedHex(const std::vector<unsigned char>& bytes)
+{
+    return kq::NumberFormatter::buffer2stringU2(bytes.data(),
+                                                static_cast<unsigned int>(bytes.size()));
+}
+
+std::string separatedHex(const unsigned char* bytes, unsigned int size)
+{
+    std::string text = kq::NumberFormatter::buffer2stringU2(bytes, size);
+    if (!text.empty())
+        text.pop_back();
+    return text;
+}
+
+int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -15,8 +35,6 @@ int digitValue(char c)
     return -1;
 }
 
-}  // namespace
-
 bool parseHexBytes(const std::string& text, std::vector<unsigned char>& bytes)
 {
     bytes.clear();
@@ -24,7 +42,7 @@ bool parseHexBytes(const std::string& text, std::vector<unsigned char>& bytes)
     for (const char c : text) {
         if (c == ' ' || c == '\t')
             continue;
-        const int value = digitValue(c);
+        const int value = hexDigit(c);
         if (value < 0)
             return false;
         if (high < 0) {

@@ -8,9 +8,9 @@ namespace quorvex {
 
 namespace {
 
-// Runs on a thread of its own: it only notes the request, which the replay
+// Runs on a thread of its own: it only notes the request, which the program
 // acts on. Closing the console ends the process soon after the handler returns,
-// so that case waits briefly for the replay to release the port.
+// so that case waits briefly for the program to release its ports.
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
     switch (event) {
@@ -29,11 +29,17 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     }
 }
 
+BOOL WINAPI endQuietly(DWORD)
+{
+    ::ExitProcess(0);
+    return TRUE;
+}
+
 }  // namespace
 
-void catchInterrupts()
+void catchInterrupts(OnInterrupt action)
 {
-    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    ::SetConsoleCtrlHandler(action == OnInterrupt::EndQuietly ? endQuietly : onConsoleEvent, TRUE);
 }
 
 }  // namespace quorvex

@@ -28,6 +28,11 @@ void noteInterrupt(int signal)
     requested = signal;
 }
 
+bool interruptRequested()
+{
+    return requested != 0;
+}
+
 void throwIfInterrupted()
 {
     const int signal = requested;

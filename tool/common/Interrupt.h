@@ -17,9 +17,19 @@ private:
     int exitStatus_;
 };
 
-// From now on SIGINT and SIGTERM (on Windows Ctrl-C, Ctrl-Break and closing the
-// console) only note the request; throwIfInterrupted acts on it.
-void catchInterrupts();
+// What an interrupt (SIGINT or SIGTERM; on Windows Ctrl-C, Ctrl-Break or closing
+// the console) does once catchInterrupts has run.
+enum class OnInterrupt {
+    // Only note the request: interruptRequested and throwIfInterrupted act on it.
+    Note,
+    // End the program at once with exit status 0. For a command whose normal end
+    // is being interrupted: every line it printed is out already, and the system
+    // drops what the process held.
+    EndQuietly,
+};
+
+void catchInterrupts(OnInterrupt action = OnInterrupt::Note);
+bool interruptRequested();
 void throwIfInterrupted();
 // Sleeps until the moment on the monotonic clock, but throws Interrupted as soon
 // as a request arrives.
