@@ -68,6 +68,7 @@ int main(int argc, char* argv[])
                          {"front", &o.front},
                          {"help", &o.help}});
     options.read(argc, argv);
+    options.warnAboutUnknown("QuorvexRecorder", argc, argv);
     return quorvex::runMain(o.help.isSet, usage, usage, [&](bool& showUsage) {
         const quorvex::RecorderOptions recorder = recorderOptions(o);
         showUsage = false;

@@ -57,4 +57,14 @@ TEST(QuorvexRecorder, RefusesAnIncompleteCommandLineWithItsUsage)
     }
 }
 
+// A mistyped option would otherwise look like a missing one.
+TEST(QuorvexRecorder, NamesAnArgumentItDoesNotKnow)
+{
+    const kqtest::Outcome recorder =
+        kqtest::runTool("QuorvexRecorder", {"-s=COM3", "--outptu=x.log"});
+    EXPECT_EQ(recorder.status, 1);
+    EXPECT_EQ(recorder.err.rfind("warning: unknown argument '--outptu=x.log' ignored", 0), 0u)
+        << recorder.err;
+}
+
 }  // namespace
