@@ -33,8 +33,8 @@ bool applyBaudRate(termios& settings, unsigned int rate)
 {
     for (const Speed& speed : standardSpeeds) {
         if (speed.rate == rate) {
-            cfsetispeed(&settings, speed.constant);
-            cfsetospeed(&settings, speed.constant);
+            ::cfsetispeed(&settings, speed.constant);
+            ::cfsetospeed(&settings, speed.constant);
             settings.c_cflag &= ~CIBAUD;
             return true;
         }

@@ -55,14 +55,14 @@ std::string detail::scardErrorText(LONG result)
 PcscImpl::PcscImpl(const std::string& readerName, kq::logger::ILogger& logger)
     : readerName_(readerName), logger_(logger), activeProtocol_(0), context_(0), card_(0)
 {
-    const LONG result = SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
+    const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
     if (result != SCARD_S_SUCCESS)
         throw std::runtime_error(scardErrorText(result));
 }
 
 PcscImpl::~PcscImpl()
 {
-    SCardReleaseContext(context_);
+    ::SCardReleaseContext(context_);
 }
 
 bool PcscImpl::isCardPresented()
@@ -94,7 +94,7 @@ void PcscImpl::disconnect()
 {
     if (card_ == 0)
         return;
-    SCardDisconnect(card_, SCARD_LEAVE_CARD);
+    ::SCardDisconnect(card_, SCARD_LEAVE_CARD);
     card_ = 0;
 }
 
@@ -123,8 +123,8 @@ void PcscImpl::reset()
         throw std::runtime_error("not connected");
     DWORD protocol = 0;
     const LONG result =
-        SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
-                       SCARD_RESET_CARD, &protocol);
+        ::SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
+                         SCARD_RESET_CARD, &protocol);
     if (result != SCARD_S_SUCCESS)
         kq::detail::throwServiceCallFailed("SCardReconnect", scardErrorText(result));
     activeProtocol_ = static_cast<std::uint32_t>(protocol);
@@ -138,8 +138,8 @@ apdu PcscImpl::exchange(const apdu& command, unsigned int responseCapacity)
     const SCARD_IO_REQUEST sendProtocol{activeProtocol_,
                                         static_cast<DWORD>(sizeof(SCARD_IO_REQUEST))};
     logger_.debugHex("->", command.raw(), command.size());
-    const LONG result = SCardTransmit(card_, &sendProtocol, command.raw(), command.size(), nullptr,
-                                      response.data(), &length);
+    const LONG result = ::SCardTransmit(card_, &sendProtocol, command.raw(), command.size(),
+                                        nullptr, response.data(), &length);
     // A failed call may report the length it would have needed.
     const auto received = static_cast<unsigned int>(std::min(length, capacity));
     logger_.debugHex("<-", response.data(), received);
@@ -196,16 +196,16 @@ std::vector<std::string> enumeratePCSCDevices()
 {
     std::vector<std::string> readers;
     SCARDCONTEXT context = 0;
-    if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS)
+    if (::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS)
         return readers;
     char* names = nullptr;
     DWORD length = SCARD_AUTOALLOCATE;
     if (SCardListReaders(context, nullptr, reinterpret_cast<char*>(&names), &length) ==
         SCARD_S_SUCCESS) {
         appendNames(names, readers);
-        SCardFreeMemory(context, names);
+        ::SCardFreeMemory(context, names);
     }
-    SCardReleaseContext(context);
+    ::SCardReleaseContext(context);
     return readers;
 }
 

@@ -15,11 +15,11 @@ class WaitContext {
 public:
     WaitContext()
     {
-        const LONG result = SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
+        const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
         if (result != SCARD_S_SUCCESS)
             throw std::runtime_error(detail::scardErrorText(result));
     }
-    ~WaitContext() { SCardReleaseContext(context_); }
+    ~WaitContext() { ::SCardReleaseContext(context_); }
     WaitContext(const WaitContext&) = delete;
     WaitContext& operator=(const WaitContext&) = delete;
     SCARDCONTEXT get() const { return context_; }

@@ -92,12 +92,12 @@ const char* kindName(ObjectKind kind)
 void initialiseMutex(pthread_mutex_t& mutex)
 {
     pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
-    pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&mutex, &attributes);
-    pthread_mutexattr_destroy(&attributes);
+    ::pthread_mutexattr_init(&attributes);
+    ::pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
+    ::pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
+    ::pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
+    ::pthread_mutex_init(&mutex, &attributes);
+    ::pthread_mutexattr_destroy(&attributes);
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ SystemEventImpl::SystemEventImpl(const std::string& name)
 {
     SecurityAttributes attributes(SecurityAttributes::SA_World, EventAccess);
     const std::string fullName = detail::localName(name);
-    handle_ = CreateEventA(attributes, FALSE, FALSE, fullName.c_str());
+    handle_ = ::CreateEventA(attributes, FALSE, FALSE, fullName.c_str());
     if (handle_ == nullptr) {
         // CreateEventA asks for full access to an existing event, which the creator's
         // descriptor refuses; open it for what the event is used for.
-        const DWORD createError = GetLastError();
-        handle_ = OpenEventA(EventAccess, FALSE, fullName.c_str());
+        const DWORD createError = ::GetLastError();
+        handle_ = ::OpenEventA(EventAccess, FALSE, fullName.c_str());
         if (handle_ == nullptr) {
             kq::detail::throwCallFailed("CreateEvent", name, createError);
         }
@@ -36,22 +36,22 @@ SystemEventImpl::SystemEventImpl(const std::string& name)
 
 SystemEventImpl::~SystemEventImpl()
 {
-    CloseHandle(handle_);
+    ::CloseHandle(handle_);
 }
 
 void SystemEventImpl::set()
 {
-    SetEvent(handle_);
+    ::SetEvent(handle_);
 }
 
 void SystemEventImpl::wait()
 {
-    WaitForSingleObject(handle_, INFINITE);
+    ::WaitForSingleObject(handle_, INFINITE);
 }
 
 bool SystemEventImpl::tryWait(long timeout)
 {
-    return WaitForSingleObject(handle_, static_cast<DWORD>(timeout)) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(handle_, static_cast<DWORD>(timeout)) == WAIT_OBJECT_0;
 }
 
 }  // namespace ipc

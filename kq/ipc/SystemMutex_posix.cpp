@@ -97,7 +97,7 @@ int lockBefore(pthread_mutex_t& mutex, const timespec& deadline)
     // would take the matching unlock for a misuse.
     __tsan_mutex_pre_lock(&mutex, __tsan_mutex_try_lock);
 #endif
-    const int result = pthread_mutex_clocklock(&mutex, CLOCK_MONOTONIC, &deadline);
+    const int result = ::pthread_mutex_clocklock(&mutex, CLOCK_MONOTONIC, &deadline);
 #if defined(__SANITIZE_THREAD__)
     const bool taken = result == 0 || result == EOWNERDEAD;
     __tsan_mutex_post_lock(&mutex,
@@ -110,7 +110,7 @@ int lockBefore(pthread_mutex_t& mutex, const timespec& deadline)
 bool granted(pthread_mutex_t& mutex, int result)
 {
     if (result == EOWNERDEAD) {
-        pthread_mutex_consistent(&mutex);
+        ::pthread_mutex_consistent(&mutex);
         return true;
     }
     return result == 0;
@@ -136,7 +136,7 @@ SystemMutexImpl::~SystemMutexImpl()
 void SystemMutexImpl::lock()
 {
     pthread_mutex_t& mutex = object_.header().mutex;
-    if (granted(mutex, pthread_mutex_lock(&mutex))) {
+    if (granted(mutex, ::pthread_mutex_lock(&mutex))) {
         counted();
     }
 }
@@ -147,9 +147,9 @@ bool SystemMutexImpl::tryLock(long timeout)
     const std::uint32_t ms = static_cast<std::uint32_t>(timeout);
     int result = 0;
     if (ms == detail::Infinite) {
-        result = pthread_mutex_lock(&mutex);
+        result = ::pthread_mutex_lock(&mutex);
     } else if (ms == 0) {
-        result = pthread_mutex_trylock(&mutex);
+        result = ::pthread_mutex_trylock(&mutex);
     } else {
         result = lockBefore(mutex, detail::deadlineAfter(ms));
     }
@@ -170,7 +170,7 @@ void SystemMutexImpl::unlock()
     if (counting) {
         held_.store(held_.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
     }
-    if (pthread_mutex_unlock(&object_.header().mutex) != 0 && counting) {
+    if (::pthread_mutex_unlock(&object_.header().mutex) != 0 && counting) {
         held_.store(held_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
 }

@@ -56,16 +56,16 @@ FileStamp systemZoneFile()
 void readZone()
 {
 #if !defined(_WIN32)
-    tzset();
+    ::tzset();
 #endif
 }
 
 bool convert(std::time_t seconds, std::tm& local)
 {
 #if defined(_WIN32)
-    return localtime_s(&local, &seconds) == 0;
+    return ::localtime_s(&local, &seconds) == 0;
 #else
-    return localtime_r(&seconds, &local) != nullptr;
+    return ::localtime_r(&seconds, &local) != nullptr;
 #endif
 }
 

@@ -18,11 +18,11 @@ SecurityAttributes::SecurityAttributes(SA_Predefined kind, unsigned long accessM
     impl_->access_.Trustee.MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
     impl_->access_.Trustee.TrusteeForm = TRUSTEE_IS_SID;
     impl_->access_.Trustee.ptstrName = static_cast<LPSTR>(impl_->sid_);
-    SetEntriesInAclA(1, &impl_->access_, nullptr, &impl_->acl_);
+    ::SetEntriesInAclA(1, &impl_->access_, nullptr, &impl_->acl_);
 
-    impl_->descriptor_ = LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH);
-    InitializeSecurityDescriptor(impl_->descriptor_, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(impl_->descriptor_, TRUE, impl_->acl_, FALSE);
+    impl_->descriptor_ = ::LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH);
+    ::InitializeSecurityDescriptor(impl_->descriptor_, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorDacl(impl_->descriptor_, TRUE, impl_->acl_, FALSE);
 
     impl_->attributes_.nLength = sizeof(SECURITY_ATTRIBUTES);
     impl_->attributes_.lpSecurityDescriptor = impl_->descriptor_;
@@ -32,10 +32,10 @@ SecurityAttributes::SecurityAttributes(SA_Predefined kind, unsigned long accessM
 SecurityAttributes::~SecurityAttributes()
 {
     if (impl_->sid_ != nullptr) {
-        FreeSid(impl_->sid_);
+        ::FreeSid(impl_->sid_);
     }
-    LocalFree(impl_->acl_);
-    LocalFree(impl_->descriptor_);
+    ::LocalFree(impl_->acl_);
+    ::LocalFree(impl_->descriptor_);
 }
 
 SecurityAttributes::operator _SECURITY_ATTRIBUTES*()
@@ -46,15 +46,15 @@ SecurityAttributes::operator _SECURITY_ATTRIBUTES*()
 void SecurityAttributes::createWorldEA()
 {
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &impl_->sid_);
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &impl_->sid_);
     impl_->access_.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
 }
 
 void SecurityAttributes::createAdminEA()
 {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                             0, 0, 0, &impl_->sid_);
+    ::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
+                               0, 0, 0, 0, &impl_->sid_);
     impl_->access_.Trustee.TrusteeType = TRUSTEE_IS_GROUP;
 }
 

@@ -30,7 +30,7 @@ namespace {
 // The reader opens a file by name: each input is written to this process's own file.
 struct DumpFile {
     const std::string name = (std::filesystem::temp_directory_path() /
-                              ("portmon_reader-" + std::to_string(getpid()) + ".log"))
+                              ("portmon_reader-" + std::to_string(::getpid()) + ".log"))
                                  .string();
     ~DumpFile() { std::remove(name.c_str()); }
     void write(const std::string& text) const

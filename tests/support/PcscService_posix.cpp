@@ -56,11 +56,11 @@ class Context {
 public:
     Context()
     {
-        const LONG result = SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
+        const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
         if (result != SCARD_S_SUCCESS)
             throw std::runtime_error(scardError("SCardEstablishContext", result));
     }
-    ~Context() { SCardReleaseContext(context_); }
+    ~Context() { ::SCardReleaseContext(context_); }
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
     SCARDCONTEXT get() const { return context_; }
@@ -119,7 +119,7 @@ bool PcscService::cardIsFree(const std::string& reader) const
     const LONG result = SCardConnect(context.get(), reader.c_str(), SCARD_SHARE_EXCLUSIVE,
                                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol);
     if (result == SCARD_S_SUCCESS)
-        SCardDisconnect(card, SCARD_LEAVE_CARD);
+        ::SCardDisconnect(card, SCARD_LEAVE_CARD);
     return result == SCARD_S_SUCCESS;
 }
 

@@ -164,7 +164,7 @@ std::string executableFolder()
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0)
-        throw std::runtime_error("readlink( /proc/self/exe ) failed");
+        throw std::runtime_error("::readlink( /proc/self/exe ) failed");
     const std::string exe(path, static_cast<std::size_t>(n));
     return exe.substr(0, exe.rfind('/') + 1);
 }

@@ -70,9 +70,9 @@ PipePair makePipe()
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     PipePair p;
-    if (!CreatePipe(&p.readEnd, &p.writeEnd, &sa, 0))
+    if (!::CreatePipe(&p.readEnd, &p.writeEnd, &sa, 0))
         throw std::runtime_error("CreatePipe failed");
-    SetHandleInformation(p.readEnd, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(p.readEnd, HANDLE_FLAG_INHERIT, 0);
     return p;
 }
 
@@ -91,8 +91,8 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     PipePair out = makePipe();
     PipePair err = makePipe();
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                               OPEN_EXISTING, 0, nullptr);
+    HANDLE input = ::CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                                 OPEN_EXISTING, 0, nullptr);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -108,54 +108,54 @@ ProcessImpl::ProcessImpl(const std::string& program, const std::vector<std::stri
     BOOL ok = FALSE;
     DWORD error = ERROR_INTERNAL_ERROR;
     for (int attempt = 0; !ok && error == ERROR_INTERNAL_ERROR && attempt < 3; ++attempt) {
-        ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, &block[0],
-                            nullptr, &startup, &handles_->info);
-        error = ok ? ERROR_SUCCESS : GetLastError();
+        ok = ::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, &block[0],
+                              nullptr, &startup, &handles_->info);
+        error = ok ? ERROR_SUCCESS : ::GetLastError();
     }
-    CloseHandle(out.writeEnd);
-    CloseHandle(err.writeEnd);
-    CloseHandle(input);
+    ::CloseHandle(out.writeEnd);
+    ::CloseHandle(err.writeEnd);
+    ::CloseHandle(input);
     if (!ok) {
-        CloseHandle(out.readEnd);
-        CloseHandle(err.readEnd);
-        throw std::runtime_error("CreateProcessA( " + program + " ) failed, error " +
+        ::CloseHandle(out.readEnd);
+        ::CloseHandle(err.readEnd);
+        throw std::runtime_error("::CreateProcessA( " + program + " ) failed, error " +
                                  std::to_string(error));
     }
-    CloseHandle(handles_->info.hThread);
+    ::CloseHandle(handles_->info.hThread);
     handles_->out = out.readEnd;
     handles_->err = err.readEnd;
 }
 
 ProcessImpl::~ProcessImpl()
 {
-    CloseHandle(handles_->info.hProcess);
-    CloseHandle(handles_->out);
-    CloseHandle(handles_->err);
+    ::CloseHandle(handles_->info.hProcess);
+    ::CloseHandle(handles_->out);
+    ::CloseHandle(handles_->err);
 }
 
 std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
 {
     DWORD n = 0;
     const HANDLE h = pipe == Pipe::Out ? handles_->out : handles_->err;
-    if (!ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr))
+    if (!::ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr))
         return 0;  // ERROR_BROKEN_PIPE: the child and every copy of the write end are gone
     return n;
 }
 
 bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
 {
-    if (WaitForSingleObject(handles_->info.hProcess, static_cast<DWORD>(timeout.count())) !=
+    if (::WaitForSingleObject(handles_->info.hProcess, static_cast<DWORD>(timeout.count())) !=
         WAIT_OBJECT_0)
         return false;
     DWORD code = 0;
-    GetExitCodeProcess(handles_->info.hProcess, &code);
+    ::GetExitCodeProcess(handles_->info.hProcess, &code);
     status = static_cast<int>(code);
     return true;
 }
 
 void ProcessImpl::kill()
 {
-    TerminateProcess(handles_->info.hProcess, 1);
+    ::TerminateProcess(handles_->info.hProcess, 1);
 }
 
 long ProcessImpl::pid() const

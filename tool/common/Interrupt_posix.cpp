@@ -14,7 +14,7 @@ void onSignal(int signal)
 
 void endQuietly(int)
 {
-    _exit(0);
+    ::_exit(0);
 }
 
 }  // namespace
@@ -23,9 +23,9 @@ void catchInterrupts(OnInterrupt action)
 {
     struct sigaction handling {};
     handling.sa_handler = action == OnInterrupt::EndQuietly ? endQuietly : onSignal;
-    sigemptyset(&handling.sa_mask);
-    sigaction(SIGINT, &handling, nullptr);
-    sigaction(SIGTERM, &handling, nullptr);
+    ::sigemptyset(&handling.sa_mask);
+    ::sigaction(SIGINT, &handling, nullptr);
+    ::sigaction(SIGTERM, &handling, nullptr);
 }
 
 }  // namespace quorvex

@@ -6,7 +6,7 @@ namespace quorvex {
 
 bool isTerminal(std::FILE* stream)
 {
-    return isatty(fileno(stream)) != 0;
+    return ::isatty(fileno(stream)) != 0;
 }
 
 }  // namespace quorvex

@@ -53,7 +53,7 @@ public:
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         int packetMode = 1;
         if (::ioctl(master_, TIOCPKT, &packetMode) != 0)
-            throw systemError("ioctl(TIOCPKT)");
+            throw systemError("::ioctl(TIOCPKT)");
         watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0)
             throw systemError("inotify");

@@ -37,15 +37,15 @@ public:
     {
         catchInterrupts();
         sigset_t stops;
-        sigemptyset(&stops);
-        sigaddset(&stops, SIGINT);
-        sigaddset(&stops, SIGTERM);
-        sigprocmask(SIG_BLOCK, &stops, &before_);
+        ::sigemptyset(&stops);
+        ::sigaddset(&stops, SIGINT);
+        ::sigaddset(&stops, SIGTERM);
+        ::sigprocmask(SIG_BLOCK, &stops, &before_);
         waiting_ = before_;
         sigdelset(&waiting_, SIGINT);
         sigdelset(&waiting_, SIGTERM);
     }
-    ~StopSignals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    ~StopSignals() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
     const sigset_t* whileWaiting() const { return &waiting_; }
 
 private:

@@ -17,8 +17,8 @@ termios everythingSet()
     t.c_oflag = OPOST;
     t.c_cflag = CS7 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
     t.c_lflag = ICANON | ECHO | ISIG;
-    cfsetispeed(&t, B2400);
-    cfsetospeed(&t, B2400);
+    ::cfsetispeed(&t, B2400);
+    ::cfsetospeed(&t, B2400);
     return t;
 }
 
@@ -34,7 +34,7 @@ TEST(SerialTermios, NothingSetChangesOnlyTheRawModeFlags)
     EXPECT_EQ(tcflag_t(0), t.c_lflag & (ICANON | ECHO | ISIG));
     EXPECT_EQ(tcflag_t(CS7 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD),
               t.c_cflag & ~CBAUD);
-    EXPECT_EQ(speed_t(B2400), cfgetospeed(&t));
+    EXPECT_EQ(speed_t(B2400), ::cfgetospeed(&t));
 }
 
 TEST(SerialTermios, RawModeDropsTheTerminalDefaultXonButKeepsSoftwareFlowControl)
@@ -79,8 +79,8 @@ TEST(SerialTermios, StandardRatesUseTheirConstantsAndOthersAreLeftToTermios2)
 {
     termios t = everythingSet();
     EXPECT_TRUE(detail::applyLineSettings(t, SerialConfig::fromString("baud=115200")));
-    EXPECT_EQ(speed_t(B115200), cfgetispeed(&t));
-    EXPECT_EQ(speed_t(B115200), cfgetospeed(&t));
+    EXPECT_EQ(speed_t(B115200), ::cfgetispeed(&t));
+    EXPECT_EQ(speed_t(B115200), ::cfgetospeed(&t));
     EXPECT_FALSE(detail::applyLineSettings(t, SerialConfig::fromString("baud=250000")));
-    EXPECT_EQ(speed_t(B115200), cfgetospeed(&t));
+    EXPECT_EQ(speed_t(B115200), ::cfgetospeed(&t));
 }

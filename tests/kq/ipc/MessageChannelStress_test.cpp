@@ -38,7 +38,7 @@ unsigned int killsWanted()
 bool killsAreLate()
 {
 #if defined(_WIN32)
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 #else
     return false;
 #endif

@@ -66,9 +66,9 @@ TEST(SystemMutex, AnUnrecoverableMutexIsNeverReportedAsLocked)
     ASSERT_NE(MAP_FAILED, view);
     // Its owner thread ends; the next owner hands it back without making it consistent.
     pthread_mutex_t& raw = static_cast<kq::ipc::detail::ObjectHeader*>(view)->mutex;
-    std::thread([&raw] { pthread_mutex_lock(&raw); }).join();
-    const int taken = pthread_mutex_lock(&raw);
-    pthread_mutex_unlock(&raw);
+    std::thread([&raw] { ::pthread_mutex_lock(&raw); }).join();
+    const int taken = ::pthread_mutex_lock(&raw);
+    ::pthread_mutex_unlock(&raw);
     ::munmap(view, size);
     ASSERT_EQ(EOWNERDEAD, taken);
 

@@ -34,13 +34,13 @@ void ScopedTimeZone::setVariable(const std::string& tz)
 void ScopedTimeZone::set(const std::string& tz)
 {
     setVariable(tz);
-    tzset();
+    ::tzset();
 }
 
 void ScopedTimeZone::unset()
 {
     unsetenv("TZ");
-    tzset();
+    ::tzset();
 }
 
 #endif

@@ -37,7 +37,7 @@ Entry onlyEntry(SECURITY_ATTRIBUTES* attributes)
     char* sid = nullptr;
     ConvertSidToStringSidA(&ace->SidStart, &sid);
     Entry entry{sid, ace->Mask};
-    LocalFree(sid);
+    ::LocalFree(sid);
     return entry;
 }
 

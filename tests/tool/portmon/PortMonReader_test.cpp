@@ -104,12 +104,12 @@ TEST(PortMonReader, BadPayloadThrowsAndIsConsumed)
 #ifdef _WIN32
 struct OpenWriter {
     explicit OpenWriter(const std::string& path)
-        : handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        : handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
     {
         EXPECT_NE(handle, INVALID_HANDLE_VALUE);
     }
-    ~OpenWriter() { CloseHandle(handle); }
+    ~OpenWriter() { ::CloseHandle(handle); }
     HANDLE handle;
 };
 #else
