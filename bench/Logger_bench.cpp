@@ -25,8 +25,9 @@ const std::string message = "send -> [ 16 ]: 01 02 03 04 05 06 07 08 09 0A 0B 0C
 void BM_line_layout__kq(benchmark::State& state)
 {
     kq::logger::SimpleFormatter formatter;
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(formatter.format("io.serial", message));
+    }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_line_layout__kq);
@@ -80,8 +81,9 @@ void BM_file_channel__kq(benchmark::State& state)
     const BenchFolder folder;
     kq::logger::FileLogChannel channel(folder.path(), "bench");
     channel.setFormatter(std::make_shared<kq::logger::ConsoleFormatter>());
-    for (auto _ : state)
+    for (auto _ : state) {
         channel.write("io.serial", message);
+    }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_file_channel__kq);
@@ -111,8 +113,9 @@ void BM_suppressed_debug__kq(benchmark::State& state)
         kq::logger::add("bench.suppressed", std::make_shared<kq::logger::NullLogChannel>());
     logger.setLevel(0);
     for (auto _ : state) {
-        if (logger.level() >= 1)
+        if (logger.level() >= 1) {
             logger.debugDump(kq::format("send -> [ %ld ]: ", 16L), transfer.data(), 16);
+        }
     }
 }
 BENCHMARK(BM_suppressed_debug__kq);
@@ -122,8 +125,9 @@ void BM_suppressed_debug__spdlog(benchmark::State& state)
     auto logger =
         std::make_shared<spdlog::logger>("bench", std::make_shared<spdlog::sinks::null_sink_mt>());
     logger->set_level(spdlog::level::info);
-    for (auto _ : state)
+    for (auto _ : state) {
         logger->debug("send -> [ {} ]: {}", 16, spdlog::to_hex(transfer));
+    }
 }
 BENCHMARK(BM_suppressed_debug__spdlog);
 

@@ -17,8 +17,9 @@ const unsigned int blockSize = 4096;
 std::vector<unsigned char> block()
 {
     std::vector<unsigned char> bytes(blockSize);
-    for (unsigned int i = 0; i < blockSize; ++i)
+    for (unsigned int i = 0; i < blockSize; ++i) {
         bytes[i] = static_cast<unsigned char>(i * 7);
+    }
     return bytes;
 }
 
@@ -30,8 +31,9 @@ void setBytes(benchmark::State& state)
 void BM_hex_encode__kq(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(nf::buffer2stringU(bytes.data(), blockSize));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_encode__kq);
@@ -39,8 +41,9 @@ BENCHMARK(BM_hex_encode__kq);
 void BM_hex_encode_spaced__kq(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(nf::buffer2stringU2(bytes.data(), blockSize));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_encode_spaced__kq);
@@ -60,16 +63,18 @@ std::string pairEncode(const std::vector<unsigned char>& bytes, std::size_t step
 {
     static const char* const pairs = pairTable();
     std::string text(bytes.size() * step, ' ');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         std::memcpy(&text[i * step], pairs + 2 * bytes[i], 2);
+    }
     return text;
 }
 
 void BM_hex_encode__table(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(pairEncode(bytes, 2));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_encode__table);
@@ -77,8 +82,9 @@ BENCHMARK(BM_hex_encode__table);
 void BM_hex_encode_spaced__table(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(pairEncode(bytes, 3));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_encode_spaced__table);
@@ -93,8 +99,9 @@ std::string hexText()
 void BM_hex_decode__kq(benchmark::State& state)
 {
     const std::string text = hexText();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(nf::string2buffer(text));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_decode__kq);
@@ -106,12 +113,15 @@ std::vector<unsigned char> tableDecode(const std::string& text)
         signed char value[256];
         Table()
         {
-            for (signed char& v : value)
+            for (signed char& v : value) {
                 v = -1;
-            for (int i = 0; i < 10; ++i)
+            }
+            for (int i = 0; i < 10; ++i) {
                 value['0' + i] = static_cast<signed char>(i);
-            for (int i = 0; i < 6; ++i)
+            }
+            for (int i = 0; i < 6; ++i) {
                 value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+            }
         }
     } table;
     std::vector<unsigned char> bytes(text.size() / 2);
@@ -119,8 +129,9 @@ std::vector<unsigned char> tableDecode(const std::string& text)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const int high = table.value[digits[2 * i]];
         const int low = table.value[digits[2 * i + 1]];
-        if ((high | low) < 0)
+        if ((high | low) < 0) {
             throw std::runtime_error("invalid hex char");
+        }
         bytes[i] = static_cast<unsigned char>(high << 4 | low);
     }
     return bytes;
@@ -129,8 +140,9 @@ std::vector<unsigned char> tableDecode(const std::string& text)
 void BM_hex_decode__table(benchmark::State& state)
 {
     const std::string text = hexText();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(tableDecode(text));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_hex_decode__table);
@@ -138,8 +150,9 @@ BENCHMARK(BM_hex_decode__table);
 void BM_formatBuffer(benchmark::State& state)
 {
     const std::vector<unsigned char> bytes = block();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(nf::formatBuffer(bytes.data(), blockSize, 16));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_formatBuffer);
@@ -147,8 +160,9 @@ BENCHMARK(BM_formatBuffer);
 void BM_format(benchmark::State& state)
 {
     const std::string text(blockSize, 'x');
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(kq::format("%s %d %s", text.c_str(), 42, "end"));
+    }
     setBytes(state);
 }
 BENCHMARK(BM_format);

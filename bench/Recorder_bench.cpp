@@ -28,8 +28,9 @@ namespace {
 int openRaw(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         throw std::runtime_error("can't open " + path);
+    }
     termios t{};
     ::tcgetattr(fd, &t);
     ::cfmakeraw(&t);
@@ -45,8 +46,9 @@ public:
     {
         char name[128];
         int slave = -1;
-        if (::openpty(&device_, &slave, name, nullptr, nullptr) != 0)
+        if (::openpty(&device_, &slave, name, nullptr, nullptr) != 0) {
             throw std::runtime_error("openpty failed");
+        }
         ::close(slave);
         ::fcntl(device_, F_SETFL, O_NONBLOCK);
         const std::string devicePort = std::string(name).substr(5);
@@ -59,8 +61,9 @@ public:
             const std::string link = "/tmp/recorder-bench-socat-" + tag;
             start({"/usr/bin/socat", "PTY,raw,echo=0,link=" + link,
                    "/dev/" + devicePort + ",raw,echo=0"});
-            while (::access(link.c_str(), F_OK) != 0)
+            while (::access(link.c_str(), F_OK) != 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
             program_ = openRaw(link);
         }
     }
@@ -80,17 +83,20 @@ private:
     void start(const std::vector<std::string>& args)
     {
         int out[2];
-        if (::pipe(out) != 0)
+        if (::pipe(out) != 0) {
             throw std::runtime_error("pipe failed");
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         std::vector<char*> argv;
-        for (const std::string& arg : args)
+        for (const std::string& arg : args) {
             argv.push_back(const_cast<char*>(arg.c_str()));
+        }
         argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
             throw std::runtime_error("can't start " + args[0]);
+        }
         posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);
         output_ = out[0];
@@ -100,10 +106,12 @@ private:
     {
         std::string line;
         char c;
-        while (::read(output_, &c, 1) == 1 && c != '\n')
+        while (::read(output_, &c, 1) == 1 && c != '\n') {
             line += c;
-        if (line.rfind("port: ", 0) != 0)
+        }
+        if (line.rfind("port: ", 0) != 0) {
             throw std::runtime_error("the recorder reported no port: " + line);
+        }
         return line.substr(6);
     }
 
@@ -129,8 +137,9 @@ void pass(int from, int to, std::size_t total)
             const ssize_t n = ::read(to, sink.data(), sink.size());
             read += n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        if (fds[0].revents == 0 && fds[1].revents == 0)
+        if (fds[0].revents == 0 && fds[1].revents == 0) {
             throw std::runtime_error("the relay stopped");
+        }
     }
 }
 
@@ -138,8 +147,9 @@ void relayBytes(benchmark::State& state, bool recorder)
 {
     Relay relay(recorder);
     const std::size_t total = 1 << 20;
-    for (auto _ : state)
+    for (auto _ : state) {
         pass(relay.program(), relay.device(), total);
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
 }
 

@@ -30,8 +30,9 @@ std::string writeLog()
     };
     for (int i = 0; i < 400; ++i) {
         add("IRP_MJ_WRITE", "Length 5: 02 00 01 10 " + std::to_string(10 + i % 90));
-        for (int n = 0; n < 72; ++n)
+        for (int n = 0; n < 72; ++n) {
             add(n % 2 ? "IOCTL_SERIAL_GET_COMMSTATUS" : "IOCTL_SERIAL_WAIT_ON_MASK", "");
+        }
         add("IRP_MJ_READ", "Length 4: 02 00 05 10");
         add("IRP_MJ_READ", "Length 5: 02 01 04 00 14");
     }
@@ -44,14 +45,16 @@ void replay(benchmark::State& state, const std::string& options)
     for (auto _ : state) {
         const kqbench::PtyDevice device(log);
         const auto start = std::chrono::steady_clock::now();
-        if (!kqbench::replayOn(device.port(), log, "--fast --compare " + options))
+        if (!kqbench::replayOn(device.port(), log, "--fast --compare " + options)) {
             state.SkipWithError("the replay failed");
+        }
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     std::remove(log.c_str());
-    for (const char* ext : {".json", ".xml", ".html"})
+    for (const char* ext : {".json", ".xml", ".html"}) {
         std::remove((prefix + ext).c_str());
+    }
 }
 
 void BM_replay_reports__kq(benchmark::State& state)

@@ -55,8 +55,9 @@ Dump mixedDump()
 {
     DumpWriter dump;
     for (int i = 0; i < 10; ++i) {
-        if (i % 2 == 0)
+        if (i % 2 == 0) {
             dump.add("IOCTL_SERIAL_PURGE", "SUCCESS", "");
+        }
         dump.add("IRP_MJ_WRITE", "SUCCESS", "Length 2: 0" + std::to_string(i) + " 01");
         dump.add("IRP_MJ_READ", "SUCCESS", "Length 1: 90");
         dump.add("IRP_MJ_READ", "SUCCESS", "Length 1: 00");
@@ -83,13 +84,15 @@ void replay(benchmark::State& state, const Dump& dump, const char* options)
     for (auto _ : state) {
         const kqbench::PtyDevice device(dump.path);
         const auto start = std::chrono::steady_clock::now();
-        if (!kqbench::replayOn(device.port(), dump.path, options))
+        if (!kqbench::replayOn(device.port(), dump.path, options)) {
             state.SkipWithError("the replay failed");
+        }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.counters["seconds"] = seconds;
-        if (std::string(options).empty())
+        if (std::string(options).empty()) {
             state.counters["wall/schedule"] = seconds / dump.scheduleSeconds;
+        }
     }
     std::remove(dump.path.c_str());
 }

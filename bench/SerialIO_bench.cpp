@@ -25,8 +25,9 @@ public:
     DrainedPty()
     {
         char name[128];
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
             throw std::runtime_error("openpty failed");
+        }
         termios raw;
         ::tcgetattr(slave_, &raw);
         ::cfmakeraw(&raw);
@@ -51,8 +52,9 @@ private:
         char buffer[65536];
         while (!stop_) {
             pollfd entry{master_, POLLIN, 0};
-            if (::poll(&entry, 1, 50) > 0)
+            if (::poll(&entry, 1, 50) > 0) {
                 ::read(master_, buffer, sizeof buffer);
+            }
         }
     }
 
@@ -74,8 +76,9 @@ void sendWithSerialIO(benchmark::State& state, std::size_t blockSize)
     logger.setLevel(0);
     kq::io::SerialIO port(config, logger);
     const std::vector<unsigned char> block(blockSize, 0x5A);
-    for (auto _ : state)
+    for (auto _ : state) {
         port.send(block.data(), static_cast<unsigned int>(block.size()));
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * blockSize));
 }
 
@@ -87,8 +90,9 @@ void sendWithWrite(benchmark::State& state, std::size_t blockSize)
         std::size_t done = 0;
         while (done < block.size()) {
             const ssize_t n = ::write(pty.slave(), block.data() + done, block.size() - done);
-            if (n <= 0)
+            if (n <= 0) {
                 break;
+            }
             done += static_cast<std::size_t>(n);
         }
     }

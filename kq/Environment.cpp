@@ -11,8 +11,9 @@ namespace environment {
 std::string get(const std::string& name)
 {
     std::string value;
-    if (!detail::read(name, value))
+    if (!detail::read(name, value)) {
         throw std::runtime_error(kq::format("not found '%s'", name.c_str()));
+    }
     return value;
 }
 

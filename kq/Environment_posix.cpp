@@ -9,8 +9,9 @@ namespace detail {
 bool read(const std::string& name, std::string& value)
 {
     const char* text = std::getenv(name.c_str());
-    if (text == nullptr)
+    if (text == nullptr) {
         return false;
+    }
     value = text;
     return true;
 }

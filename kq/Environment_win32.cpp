@@ -13,8 +13,9 @@ bool read(const std::string& name, std::string& value)
 {
     // The size the value needs with its terminating zero; 0 when the variable is not set.
     const DWORD size = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (size == 0)
+    if (size == 0) {
         return false;
+    }
     // A value that changed between the two calls leaves the buffer as it was: zeros.
     std::vector<char> buffer(size, '\0');
     ::GetEnvironmentVariableA(name.c_str(), buffer.data(), size);

@@ -18,8 +18,9 @@ constexpr char lowerDigits[] = "0123456789abcdef";
 std::string blankText(unsigned long long length)
 {
     std::string text;
-    if (length > text.max_size())
+    if (length > text.max_size()) {
         throw std::length_error("NumberFormatter: result too long");
+    }
     text.assign(static_cast<size_t>(length), ' ');
     return text;
 }
@@ -49,8 +50,9 @@ std::string hexText(const void* data, unsigned int size, const PairTable& pairs,
     std::string text = blankText(static_cast<unsigned long long>(size) * step);
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     char* out = &text[0];
-    for (unsigned int i = 0; i < size; ++i, out += step)
+    for (unsigned int i = 0; i < size; ++i, out += step) {
         std::memcpy(out, pairs.pair[bytes[i]], 2);
+    }
     return text;
 }
 
@@ -69,10 +71,12 @@ struct HexTable {
 constexpr HexTable makeHexTable()
 {
     HexTable table{};
-    for (unsigned char& v : table.value)
+    for (unsigned char& v : table.value) {
         v = NotHex;
-    for (int i = 0; i < 10; ++i)
+    }
+    for (int i = 0; i < 10; ++i) {
         table.value['0' + i] = static_cast<unsigned char>(i);
+    }
     for (int i = 0; i < 6; ++i) {
         table.value['A' + i] = static_cast<unsigned char>(10 + i);
         table.value['a' + i] = static_cast<unsigned char>(10 + i);
@@ -90,8 +94,9 @@ constexpr HexTable hexTable = makeHexTable();
 unsigned char hexValue(char c)
 {
     const unsigned char v = hexTable.value[static_cast<unsigned char>(c)];
-    if (v == NotHex)
+    if (v == NotHex) {
         invalidHexChar(c);
+    }
     return v;
 }
 
@@ -135,11 +140,13 @@ std::string formatBool(bool value)
 
 std::string formatBuffer(const void* data, unsigned int size, int bytesPerLine)
 {
-    if (bytesPerLine < 1)
+    if (bytesPerLine < 1) {
         throw std::invalid_argument(
             kq::format("formatBuffer: bytesPerLine %d is below 1", bytesPerLine));
-    if (size == 0)
+    }
+    if (size == 0) {
         return std::string();
+    }
 
     const unsigned long long perLine = static_cast<unsigned long long>(bytesPerLine);
     const unsigned long long lineLength = 4 * perLine + 3;
@@ -169,8 +176,9 @@ std::vector<unsigned char> string2buffer(const std::string& text)
     // With an odd length the first digit stands alone as the first byte.
     size_t pos = 0;
     size_t out = 0;
-    if (text.size() % 2 != 0)
+    if (text.size() % 2 != 0) {
         bytes[out++] = static_cast<unsigned char>(hexValue(text[pos++]));
+    }
     for (; pos < text.size(); pos += 2) {
         const unsigned char high = hexValue(text[pos]);
         const unsigned char low = hexValue(text[pos + 1]);

@@ -20,28 +20,33 @@ const char outOfRange[] = "NumberParser - out of range";
 template <typename V>
 V integerValue(const Converted<V>& converted)
 {
-    if (converted.outcome == Conversion::badFormat)
+    if (converted.outcome == Conversion::badFormat) {
         throw std::logic_error(badFormat);
-    if (converted.outcome == Conversion::outOfRange)
+    }
+    if (converted.outcome == Conversion::outOfRange) {
         throw std::range_error(outOfRange);
+    }
     return converted.value;
 }
 
 template <typename V>
 V floatingValue(const Converted<V>& converted)
 {
-    if (converted.outcome == Conversion::badFormat)
+    if (converted.outcome == Conversion::badFormat) {
         throw std::runtime_error(badFormat);
-    if (converted.outcome == Conversion::outOfRange)
+    }
+    if (converted.outcome == Conversion::outOfRange) {
         throw std::runtime_error(outOfRange);
+    }
     return converted.value;
 }
 
 template <typename T, typename V>
 bool storeOnSuccess(const Converted<V>& converted, T& value)
 {
-    if (converted.outcome != Conversion::ok)
+    if (converted.outcome != Conversion::ok) {
         return false;
+    }
     value = static_cast<T>(converted.value);
     return true;
 }
@@ -302,8 +307,9 @@ bool tryParseLongDouble(const std::string& text, long double& value)
 bool parseBool(const std::string& text)
 {
     bool value = false;
-    if (!tryParseBool(text, value))
+    if (!tryParseBool(text, value)) {
         throw std::logic_error(badFormat);
+    }
     return value;
 }
 

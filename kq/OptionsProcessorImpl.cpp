@@ -31,8 +31,9 @@ bool OptionsProcessorImpl::processArgument(const char* argument)
 OptionEntry* OptionsProcessorImpl::find(const std::string& name)
 {
     for (OptionEntry& entry : options_) {
-        if (entry.shortForm == name || entry.longForm == name)
+        if (entry.shortForm == name || entry.longForm == name) {
             return &entry;
+        }
     }
     return nullptr;
 }

@@ -25,11 +25,13 @@ SharedLibrary::~SharedLibrary() = default;
 
 void SharedLibrary::load(const std::string& path)
 {
-    if (impl_->isLoaded())
+    if (impl_->isLoaded()) {
         throw std::runtime_error("already loaded");
+    }
     std::string error;
-    if (!impl_->loadModule(path, error))
+    if (!impl_->loadModule(path, error)) {
         throw std::runtime_error(detail::callFailure(SharedLibraryImpl::loadCall, path, error));
+    }
 }
 
 bool SharedLibrary::tryLoad(const std::string& path)

@@ -9,8 +9,9 @@ const char* const SharedLibraryImpl::loadCall = "dlopen";
 
 SharedLibraryImpl::~SharedLibraryImpl()
 {
-    if (module_ != nullptr)
+    if (module_ != nullptr) {
         ::dlclose(module_);
+    }
 }
 
 bool SharedLibraryImpl::loadModule(const std::string& path, std::string& error)

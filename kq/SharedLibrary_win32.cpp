@@ -10,15 +10,17 @@ const char* const SharedLibraryImpl::loadCall = "LoadLibrary";
 
 SharedLibraryImpl::~SharedLibraryImpl()
 {
-    if (module_ != nullptr)
+    if (module_ != nullptr) {
         ::FreeLibrary(static_cast<HMODULE>(module_));
+    }
 }
 
 bool SharedLibraryImpl::loadModule(const std::string& path, std::string& error)
 {
     module_ = ::LoadLibraryA(path.c_str());
-    if (module_ == nullptr)
+    if (module_ == nullptr) {
         error = std::to_string(static_cast<int>(::GetLastError()));
+    }
     return module_ != nullptr;
 }
 

@@ -53,11 +53,13 @@ bool compare(const std::string& a, const std::string& b)
 
 bool icompare(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
+    }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (lowerByte(a[i]) != lowerByte(b[i]))
+        if (lowerByte(a[i]) != lowerByte(b[i])) {
             return false;
+        }
     }
     return true;
 }
@@ -70,8 +72,9 @@ std::string toLower(const std::string& s)
 
 std::string& toLowerInPlace(std::string& s)
 {
-    for (char& c : s)
+    for (char& c : s) {
         c = lowerByte(c);
+    }
     return s;
 }
 
@@ -83,8 +86,9 @@ std::string toUpper(const std::string& s)
 
 std::string& toUpperInPlace(std::string& s)
 {
-    for (char& c : s)
+    for (char& c : s) {
         c = upperByte(c);
+    }
     return s;
 }
 
@@ -92,17 +96,20 @@ std::vector<std::string> SplitString(const std::string& text, const std::string&
                                      bool skipEmpty)
 {
     // An empty delimiter matches at the same place forever.
-    if (delimiter.empty())
+    if (delimiter.empty()) {
         throw std::invalid_argument("SplitString: empty delimiter");
+    }
     std::vector<std::string> pieces;
     size_t start = 0;
     for (;;) {
         const size_t found = text.find(delimiter, start);
         const size_t end = found == std::string::npos ? text.size() : found;
-        if (end > start || !skipEmpty)
+        if (end > start || !skipEmpty) {
             pieces.push_back(text.substr(start, end - start));
-        if (found == std::string::npos)
+        }
+        if (found == std::string::npos) {
             return pieces;
+        }
         start = found + delimiter.size();
     }
 }

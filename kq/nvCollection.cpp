@@ -20,8 +20,9 @@ T convertedOr(const Entries& entries, const std::string& name, T fallback,
 {
     // The try forms leave the fallback in place when the value does not convert.
     const Entries::const_iterator it = entries.find(name);
-    if (it != entries.end())
+    if (it != entries.end()) {
         tryParse(it->second, fallback);
+    }
     return fallback;
 }
 
@@ -29,9 +30,10 @@ T convertedOr(const Entries& entries, const std::string& name, T fallback,
 template <typename Wide, typename Narrow>
 std::string checked32(const char* function, Wide value)
 {
-    if (static_cast<Wide>(static_cast<Narrow>(value)) != value)
+    if (static_cast<Wide>(static_cast<Narrow>(value)) != value) {
         throw std::out_of_range(std::string("nvCollection::") + function + ": " +
                                 std::to_string(value) + " is outside the 32-bit range");
+    }
     return std::to_string(value);
 }
 
@@ -69,20 +71,24 @@ void nvCollection::load(const std::string& text, const std::string& itemSeparato
                         const std::string& nameValueSeparator)
 {
     // An empty separator is found at the same place forever.
-    if (itemSeparator.empty())
+    if (itemSeparator.empty()) {
         throw std::invalid_argument("nvCollection::load: empty item separator");
+    }
     // Item positions are 32-bit.
-    if (text.size() > UINT_MAX)
+    if (text.size() > UINT_MAX) {
         throw std::length_error("nvCollection::load: text too long");
+    }
     size_t start = 0;
     for (;;) {
         const size_t found = text.find(itemSeparator, start);
         const size_t end = found == std::string::npos ? text.size() : found;
-        if (end > start)
+        if (end > start) {
             extractNV(text, nameValueSeparator, static_cast<unsigned int>(start),
                       static_cast<unsigned int>(end));
-        if (found == std::string::npos)
+        }
+        if (found == std::string::npos) {
             return;
+        }
         start = found + itemSeparator.size();
     }
 }
@@ -92,10 +98,11 @@ void nvCollection::extractNV(const std::string& text, const std::string& nameVal
 {
     const std::string item = text.substr(begin, end - begin);
     const size_t split = item.find(nameValueSeparator);
-    if (split == std::string::npos)
+    if (split == std::string::npos) {
         setRaw(item, std::string());
-    else
+    } else {
         setRaw(item.substr(0, split), item.substr(split + nameValueSeparator.size()));
+    }
 }
 
 std::string nvCollection::toString(const std::string& itemSeparator,
@@ -104,8 +111,9 @@ std::string nvCollection::toString(const std::string& itemSeparator,
     std::string text;
     bool first = true;
     for (const Entries::value_type& entry : entries_) {
-        if (!first)
+        if (!first) {
             text += itemSeparator;
+        }
         first = false;
         text += entry.first;
         text += nameValueSeparator;
@@ -137,8 +145,9 @@ nvCollection::const_iterator nvCollection::end() const
 std::string nvCollection::getRaw(const std::string& name) const
 {
     const Entries::const_iterator it = entries_.find(name);
-    if (it == entries_.end())
+    if (it == entries_.end()) {
         throw std::runtime_error(kq::format("key '%s' not found in nvCollection", name.c_str()));
+    }
     return it->second;
 }
 

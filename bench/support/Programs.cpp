@@ -20,8 +20,9 @@ PtyDevice::PtyDevice(const std::string& log)
 {
     char line[256] = {};
     if (!process_ || !std::fgets(line, sizeof line, process_)) {
-        if (process_)
+        if (process_) {
             ::pclose(process_);
+        }
         throw std::runtime_error("QuorvexDevice did not start");
     }
     port_ = line + 6;

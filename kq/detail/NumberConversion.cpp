@@ -20,8 +20,9 @@ bool endsAtEnd(const std::string& text, const char* end)
 bool hasMinusSign(const std::string& text)
 {
     size_t pos = 0;
-    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) {
         ++pos;
+    }
     return pos < text.size() && text[pos] == '-';
 }
 
@@ -39,22 +40,26 @@ bool readPlainDecimal(const std::string& text, bool& negative, unsigned long lon
     const char* p = text.data();
     const char* const end = p + text.size();
     negative = p != end && *p == '-';
-    if (p != end && (*p == '-' || *p == '+'))
+    if (p != end && (*p == '-' || *p == '+')) {
         ++p;
-    if (p == end || end - p > 18)
+    }
+    if (p == end || end - p > 18) {
         return false;
+    }
     // Two digits a step halve the chain of multiplications; an odd count starts with one.
     unsigned long long value = 0;
     if ((end - p) % 2 != 0) {
         value = digitValue(*p++);
-        if (value > 9)
+        if (value > 9) {
             return false;
+        }
     }
     for (; p != end; p += 2) {
         const unsigned int high = digitValue(p[0]);
         const unsigned int low = digitValue(p[1]);
-        if (high > 9 || low > 9)
+        if (high > 9 || low > 9) {
             return false;
+        }
         value = value * 100 + high * 10 + low;
     }
     magnitude = value;
@@ -73,10 +78,12 @@ Converted<long long> routineSigned(const std::string& text)
     }
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (!endsAtEnd(text, end))
+    if (!endsAtEnd(text, end)) {
         return {Conversion::badFormat, value};
-    if ((value == LLONG_MIN || value == LLONG_MAX) && errno == ERANGE)
+    }
+    if ((value == LLONG_MIN || value == LLONG_MAX) && errno == ERANGE) {
         return {Conversion::outOfRange, value};
+    }
     return {Conversion::ok, value};
 }
 
@@ -86,14 +93,17 @@ Converted<unsigned long long> routineUnsigned(const std::string& text, int base)
 {
     bool negative = false;
     unsigned long long magnitude = 0;
-    if (base == 10 && readPlainDecimal(text, negative, magnitude))
+    if (base == 10 && readPlainDecimal(text, negative, magnitude)) {
         return {Conversion::ok, negative ? 0 - magnitude : magnitude};
+    }
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, base);
-    if (!endsAtEnd(text, end))
+    if (!endsAtEnd(text, end)) {
         return {Conversion::badFormat, value};
-    if (value == ULLONG_MAX && errno == ERANGE)
+    }
+    if (value == ULLONG_MAX && errno == ERANGE) {
         return {Conversion::outOfRange, value};
+    }
     return {Conversion::ok, value};
 }
 
@@ -103,11 +113,13 @@ Converted<unsigned long long> fold32(bool negative, unsigned long long magnitude
                                      unsigned long long max)
 {
     const unsigned long long value = negative ? 0 - magnitude : magnitude;
-    if (magnitude > 0xFFFFFFFFull)
+    if (magnitude > 0xFFFFFFFFull) {
         return {Conversion::outOfRange, value};
+    }
     const unsigned long long bits = negative ? (0 - magnitude) & 0xFFFFFFFFull : magnitude;
-    if (bits > max)
+    if (bits > max) {
         return {Conversion::outOfRange, bits};
+    }
     return {Conversion::ok, bits};
 }
 
@@ -132,10 +144,12 @@ Converted<T> toFloating(const std::string& text)
     errno = 0;
     char* end = nullptr;
     const T value = convert(text.c_str(), &end, static_cast<T*>(nullptr));
-    if (!endsAtEnd(text, end))
+    if (!endsAtEnd(text, end)) {
         return {Conversion::badFormat, value};
-    if (errno == ERANGE)
+    }
+    if (errno == ERANGE) {
         return {Conversion::outOfRange, value};
+    }
     return {Conversion::ok, value};
 }
 
@@ -146,8 +160,9 @@ Converted<long long> toSigned(const std::string& text, long long min, long long 
 {
     errno = 0;
     const Converted<long long> routine = routineSigned(text);
-    if (routine.outcome == Conversion::ok && (routine.value < min || routine.value > max))
+    if (routine.outcome == Conversion::ok && (routine.value < min || routine.value > max)) {
         return {Conversion::outOfRange, routine.value};
+    }
     return routine;
 }
 
@@ -157,11 +172,13 @@ Converted<unsigned long long> toUnsigned32(const std::string& text, int base,
     errno = 0;
     bool negative = false;
     unsigned long long magnitude = 0;
-    if (base == 10 && readPlainDecimal(text, negative, magnitude))
+    if (base == 10 && readPlainDecimal(text, negative, magnitude)) {
         return fold32(negative, magnitude, max);
+    }
     const Converted<unsigned long long> routine = routineUnsigned(text, base);
-    if (routine.outcome != Conversion::ok)
+    if (routine.outcome != Conversion::ok) {
         return routine;
+    }
     // strtoull negated a '-' in 64 bits.
     negative = hasMinusSign(text);
     return fold32(negative, negative ? 0 - routine.value : routine.value, max);

@@ -77,8 +77,9 @@ apdu apdu::fromBuffer(const void* data, unsigned int size)
 apdu apdu::extended(unsigned char cla, unsigned char ins, unsigned char p1, unsigned char p2,
                     const void* data, unsigned int dataSize, unsigned int le)
 {
-    if (dataSize > MaxExtendedData || le > MaxExtendedLe)
+    if (dataSize > MaxExtendedData || le > MaxExtendedLe) {
         throw std::invalid_argument("extended APDU: data up to 65535 bytes, Le up to 65536");
+    }
     apdu result(cla, ins, p1, p2);
     auto& bytes = result.bytes_;
     if (dataSize > 0) {
@@ -88,8 +89,9 @@ apdu apdu::extended(unsigned char cla, unsigned char ins, unsigned char p1, unsi
         bytes.insert(bytes.end(), first, first + dataSize);
     }
     if (le > 0) {
-        if (dataSize == 0)
+        if (dataSize == 0) {
             bytes.push_back(0x00);
+        }
         // 65,536 wraps to 00 00, as the standard encodes it.
         bytes.push_back(static_cast<unsigned char>(le >> 8));
         bytes.push_back(static_cast<unsigned char>(le));

@@ -32,8 +32,9 @@ const std::pair<DWORD, CardStatus> cardStates[] = {
 CardStatus cardStatusOf(DWORD reported)
 {
     for (const auto& state : cardStates) {
-        if (detail::reportsState(reported, state.first))
+        if (detail::reportsState(reported, state.first)) {
             return state.second;
+        }
     }
     return CardUnknown;
 }
@@ -41,8 +42,9 @@ CardStatus cardStatusOf(DWORD reported)
 // Appends each name of a multi-string up to its first empty one.
 void appendNames(const char* names, std::vector<std::string>& result)
 {
-    for (const char* name = names; *name != '\0'; name += std::strlen(name) + 1)
+    for (const char* name = names; *name != '\0'; name += std::strlen(name) + 1) {
         result.emplace_back(name);
+    }
 }
 
 }  // namespace
@@ -56,8 +58,9 @@ PcscImpl::PcscImpl(const std::string& readerName, kq::logger::ILogger& logger)
     : readerName_(readerName), logger_(logger), activeProtocol_(0), context_(0), card_(0)
 {
     const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         throw std::runtime_error(scardErrorText(result));
+    }
 }
 
 PcscImpl::~PcscImpl()
@@ -71,37 +74,42 @@ bool PcscImpl::isCardPresented()
     state.szReader = readerName_.c_str();
     state.pvUserData = nullptr;
     state.dwCurrentState = SCARD_STATE_UNAWARE;
-    if (SCardGetStatusChange(context_, 0, &state, 1) != SCARD_S_SUCCESS)
+    if (SCardGetStatusChange(context_, 0, &state, 1) != SCARD_S_SUCCESS) {
         return false;
+    }
     return (state.dwEventState & SCARD_STATE_PRESENT) != 0;
 }
 
 void PcscImpl::connect()
 {
-    if (card_ != 0)
+    if (card_ != 0) {
         return;
+    }
     SCARDHANDLE card = 0;
     DWORD protocol = 0;
     const LONG result = SCardConnect(context_, readerName_.c_str(), SCARD_SHARE_SHARED,
                                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         kq::detail::throwServiceCallFailed("SCardConnect", scardErrorText(result));
+    }
     card_ = card;
     activeProtocol_ = static_cast<std::uint32_t>(protocol);
 }
 
 void PcscImpl::disconnect()
 {
-    if (card_ == 0)
+    if (card_ == 0) {
         return;
+    }
     ::SCardDisconnect(card_, SCARD_LEAVE_CARD);
     card_ = 0;
 }
 
 CardStatus PcscImpl::cardStatus(std::vector<unsigned char>& atr)
 {
-    if (card_ == 0)
+    if (card_ == 0) {
         throw std::runtime_error("not connected");
+    }
     char readerName[ReaderNameCapacity];
     DWORD readerNameLength = ReaderNameCapacity;
     DWORD state = 0;
@@ -110,23 +118,27 @@ CardStatus PcscImpl::cardStatus(std::vector<unsigned char>& atr)
     DWORD atrLength = AtrCapacity;
     const LONG result =
         SCardStatus(card_, readerName, &readerNameLength, &state, &protocol, atrBytes, &atrLength);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         kq::detail::throwServiceCallFailed("SCardStatus", scardErrorText(result));
-    if (atrLength != 0)
+    }
+    if (atrLength != 0) {
         atr.assign(atrBytes, atrBytes + std::min(atrLength, AtrCapacity));
+    }
     return cardStatusOf(state);
 }
 
 void PcscImpl::reset()
 {
-    if (card_ == 0)
+    if (card_ == 0) {
         throw std::runtime_error("not connected");
+    }
     DWORD protocol = 0;
     const LONG result =
         ::SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
                          SCARD_RESET_CARD, &protocol);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         kq::detail::throwServiceCallFailed("SCardReconnect", scardErrorText(result));
+    }
     activeProtocol_ = static_cast<std::uint32_t>(protocol);
 }
 
@@ -143,8 +155,9 @@ apdu PcscImpl::exchange(const apdu& command, unsigned int responseCapacity)
     // A failed call may report the length it would have needed.
     const auto received = static_cast<unsigned int>(std::min(length, capacity));
     logger_.debugHex("<-", response.data(), received);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         kq::detail::throwServiceCallFailed("SCardTransmit", scardErrorText(result));
+    }
     return apdu::fromBuffer(response.data(), received);
 }
 
@@ -196,8 +209,9 @@ std::vector<std::string> enumeratePCSCDevices()
 {
     std::vector<std::string> readers;
     SCARDCONTEXT context = 0;
-    if (::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS)
+    if (::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS) {
         return readers;
+    }
     char* names = nullptr;
     DWORD length = SCARD_AUTOALLOCATE;
     if (SCardListReaders(context, nullptr, reinterpret_cast<char*>(&names), &length) ==

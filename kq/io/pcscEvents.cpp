@@ -16,8 +16,9 @@ public:
     WaitContext()
     {
         const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
-        if (result != SCARD_S_SUCCESS)
+        if (result != SCARD_S_SUCCESS) {
             throw std::runtime_error(detail::scardErrorText(result));
+        }
     }
     ~WaitContext() { ::SCardReleaseContext(context_); }
     WaitContext(const WaitContext&) = delete;
@@ -35,18 +36,20 @@ void update(ReaderState& reader, const SCARD_READERSTATE& reported)
     reader.gone = (reported.dwEventState & (SCARD_STATE_UNKNOWN | SCARD_STATE_UNAVAILABLE)) != 0;
     reader.changed = (reported.dwEventState & SCARD_STATE_CHANGED) != 0;
     const auto atrLength = std::min<std::size_t>(reported.cbAtr, sizeof reported.rgbAtr);
-    if (reader.present)
+    if (reader.present) {
         reader.atr.assign(reported.rgbAtr, reported.rgbAtr + atrLength);
-    else
+    } else {
         reader.atr.clear();
+    }
 }
 
 }  // namespace
 
 bool waitForReaderChange(std::vector<ReaderState>& readers, unsigned int timeoutMs)
 {
-    if (readers.empty())
+    if (readers.empty()) {
         throw std::invalid_argument("no readers to wait for");
+    }
     WaitContext context;
     std::vector<SCARD_READERSTATE> states(readers.size());
     for (std::size_t i = 0; i < readers.size(); ++i) {
@@ -55,12 +58,15 @@ bool waitForReaderChange(std::vector<ReaderState>& readers, unsigned int timeout
     }
     const LONG result = SCardGetStatusChange(context.get(), timeoutMs, states.data(),
                                              static_cast<DWORD>(states.size()));
-    if (result == static_cast<LONG>(SCARD_E_TIMEOUT))
+    if (result == static_cast<LONG>(SCARD_E_TIMEOUT)) {
         return false;
-    if (result != SCARD_S_SUCCESS)
+    }
+    if (result != SCARD_S_SUCCESS) {
         kq::detail::throwServiceCallFailed("SCardGetStatusChange", detail::scardErrorText(result));
-    for (std::size_t i = 0; i < readers.size(); ++i)
+    }
+    for (std::size_t i = 0; i < readers.size(); ++i) {
         update(readers[i], states[i]);
+    }
     return true;
 }
 

@@ -21,8 +21,9 @@ ConsoleLogChannel::~ConsoleLogChannel() = default;
 
 void ConsoleLogChannel::write(const std::string& loggerName, const std::string& message)
 {
-    if (!formatter_)
+    if (!formatter_) {
         return;
+    }
     // Formatting and insertion form one unit, so messages of other threads cannot split it.
     std::lock_guard<std::mutex> guard(consoleLock);
     std::clog << formatter_->format(loggerName, message);

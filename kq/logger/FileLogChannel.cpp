@@ -18,8 +18,9 @@ std::string FileLogChannelImpl::fileName(const std::tm& date) const
 {
     const int year = date.tm_year + 1900;
     const int month = date.tm_mon + 1;
-    if (name_.empty())
+    if (name_.empty()) {
         return kq::format("%04d-%02d-%02d.log", year, month, date.tm_mday);
+    }
     return kq::format("%04d-%02d-%02d-%s.log", year, month, date.tm_mday, name_.c_str());
 }
 
@@ -44,8 +45,9 @@ FileLogChannel::~FileLogChannel() = default;
 
 void FileLogChannel::write(const std::string& loggerName, const std::string& message)
 {
-    if (!formatter_)
+    if (!formatter_) {
         return;
+    }
     // The day is fixed before formatting: a message that straddles midnight stays in the
     // file of the day it was logged on, whatever time stamp the formatter reads.
     const std::string fileName = impl_->fileName(detail::localTime(std::time(nullptr)));
@@ -55,8 +57,9 @@ void FileLogChannel::write(const std::string& loggerName, const std::string& mes
 
 void FileLogChannel::setProperty(const std::string& key, const std::string& value)
 {
-    if (key == PropertyRollingHeader)
+    if (key == PropertyRollingHeader) {
         impl_->setRollingHeader(value);
+    }
 }
 
 }  // namespace logger

@@ -16,10 +16,12 @@ void writeAll(int fd, const std::string& bytes)
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
-        if (written <= 0)
+        }
+        if (written <= 0) {
             return;
+        }
         done += static_cast<size_t>(written);
     }
 }
@@ -63,13 +65,15 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
 {
     const int fd =
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0)
+    if (fd < 0) {
         return;
+    }
     const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end > 0 && path == regularFile_)
+    if (end > 0 && path == regularFile_) {
         writeAll(fd, text);
-    else if (end >= 0)
+    } else if (end >= 0) {
         appendChecked(fd, path, header, text);
+    }
     ::close(fd);
 }
 
@@ -77,13 +81,15 @@ void FileLogChannelImpl::appendChecked(int fd, const std::string& path, const st
                                        const std::string& text)
 {
     struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         return;
+    }
     regularFile_ = path;
-    if (status.st_size == 0 && startsFile(fd))
+    if (status.st_size == 0 && startsFile(fd)) {
         writeAll(fd, header + text);
-    else
+    } else {
         writeAll(fd, text);
+    }
 }
 
 }  // namespace logger

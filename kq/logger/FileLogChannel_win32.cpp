@@ -30,8 +30,9 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
 {
     const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return;
+    }
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
         return;
@@ -39,8 +40,9 @@ void FileLogChannelImpl::appendToFile(const std::string& path, const std::string
     ::SetFilePointer(file, 0, nullptr, FILE_END);
     // Both halves of the size: a file of an exact multiple of 4 GiB is not empty.
     DWORD sizeHigh = 0;
-    if (::GetFileSize(file, &sizeHigh) == 0 && sizeHigh == 0 && !header.empty())
+    if (::GetFileSize(file, &sizeHigh) == 0 && sizeHigh == 0 && !header.empty()) {
         writeBytes(file, header);
+    }
     writeBytes(file, text);
     ::CloseHandle(file);
 }

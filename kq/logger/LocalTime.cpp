@@ -31,8 +31,9 @@ struct ZoneVariable {
     {
         const size_t length = tz ? std::strlen(tz) : 0;
         state = !tz ? unset : length < sizeof value ? kept : tooLong;
-        if (state == kept)
+        if (state == kept) {
             std::memcpy(value, tz, length + 1);
+        }
     }
 };
 
@@ -43,8 +44,9 @@ using FileStamp = std::array<long long, 5>;
 FileStamp systemZoneFile()
 {
     struct stat file {};
-    if (::stat("/etc/localtime", &file) != 0)
+    if (::stat("/etc/localtime", &file) != 0) {
         return {};
+    }
     return {static_cast<long long>(file.st_dev), static_cast<long long>(file.st_ino),
             static_cast<long long>(file.st_size), static_cast<long long>(file.st_mtime),
             static_cast<long long>(file.st_ctime)};
@@ -108,8 +110,9 @@ void refresh(Zone& zone, const char* tz)
         zone.file = file;
         zone.fileChecked = now;
     }
-    if (!changed)
+    if (!changed) {
         return;
+    }
     readZone();
     zone.read = true;
     zone.variable.take(tz);
@@ -125,8 +128,9 @@ void convertAgain(LastConversion& last, std::time_t seconds, const char* tz)
     last.generation = shared.generation.load();
     last.second = seconds;
     last.variable.take(tz);
-    if (!convert(seconds, last.local))
+    if (!convert(seconds, last.local)) {
         last.local = std::tm{};
+    }
 }
 
 }  // namespace
@@ -136,8 +140,9 @@ std::tm localTime(std::time_t seconds)
     const char* tz = std::getenv("TZ");
     thread_local LastConversion last;
     if (last.second != seconds || last.generation != zone().generation.load() ||
-        !last.variable.is(tz))
+        !last.variable.is(tz)) {
         convertAgain(last, seconds, tz);
+    }
     return last.local;
 }
 
@@ -145,8 +150,9 @@ LocalClock localClock(std::int64_t ticks)
 {
     // Rounded down, so that a reading before 1970 falls in the second before it.
     std::int64_t seconds = ticks / TicksPerSecond;
-    if (ticks % TicksPerSecond < 0)
+    if (ticks % TicksPerSecond < 0) {
         --seconds;
+    }
     const auto milliseconds = (ticks - seconds * TicksPerSecond) / TicksPerMillisecond;
     return {localTime(static_cast<std::time_t>(seconds)), static_cast<int>(milliseconds)};
 }

@@ -13,8 +13,9 @@ const int DumpBytesPerLine = 16;
 
 std::shared_ptr<ILogChannel> orNullChannel(std::shared_ptr<ILogChannel> channel)
 {
-    if (channel)
+    if (channel) {
         return channel;
+    }
     return std::make_shared<NullLogChannel>();
 }
 
@@ -55,40 +56,46 @@ void LoggerImpl::setLevel(int level)
 
 void LoggerImpl::info(const std::string& message)
 {
-    if (level_ >= detail::InfoLevel)
+    if (level_ >= detail::InfoLevel) {
         channel_->write(name_, message);
+    }
 }
 
 void LoggerImpl::infoDump(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= detail::InfoLevel)
+    if (level_ >= detail::InfoLevel) {
         channel_->write(name_, dumpText(message, data, size));
+    }
 }
 
 void LoggerImpl::infoHex(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= detail::InfoLevel)
+    if (level_ >= detail::InfoLevel) {
         channel_->write(name_, kq::format("%s: %s", message.c_str(),
                                           NumberFormatter::buffer2stringU2(data, size).c_str()));
+    }
 }
 
 void LoggerImpl::debug(const std::string& message)
 {
-    if (level_ >= detail::DebugLevel)
+    if (level_ >= detail::DebugLevel) {
         channel_->write(name_, message);
+    }
 }
 
 void LoggerImpl::debugDump(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= detail::DebugLevel)
+    if (level_ >= detail::DebugLevel) {
         channel_->write(name_, dumpText(message, data, size));
+    }
 }
 
 void LoggerImpl::debugHex(const std::string& message, const void* data, unsigned size)
 {
-    if (level_ >= detail::DebugLevel)
+    if (level_ >= detail::DebugLevel) {
         channel_->write(name_, kq::format("%s %s", message.c_str(),
                                           NumberFormatter::buffer2stringU2(data, size).c_str()));
+    }
 }
 
 }  // namespace logger

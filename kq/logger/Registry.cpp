@@ -25,8 +25,9 @@ public:
         auto logger = std::make_unique<LoggerImpl>(name, std::move(channel));
         LoggerImpl& result = *logger;
         // The name was taken: the registry keeps the earlier logger and holds this one aside.
-        if (!loggers_.try_emplace(name, std::move(logger)).second)
+        if (!loggers_.try_emplace(name, std::move(logger)).second) {
             unregistered_.push_back(std::move(logger));
+        }
         return result;
     }
 
@@ -54,10 +55,12 @@ private:
     LoggerImpl& findOrCreate(const std::string& name)
     {
         auto found = loggers_.find(name);
-        if (found != loggers_.end())
+        if (found != loggers_.end()) {
             return *found->second;
-        if (name == RootName || name == NullName)
+        }
+        if (name == RootName || name == NullName) {
             return enter(name, std::make_shared<NullLogChannel>());
+        }
 
         LoggerImpl& ancestor = findAncestor(name);
         LoggerImpl& logger = enter(name, ancestor.channel());
@@ -70,12 +73,14 @@ private:
     {
         for (;;) {
             const size_t separator = name.rfind(Separator);
-            if (separator == std::string::npos)
+            if (separator == std::string::npos) {
                 return findOrCreate(RootName);
+            }
             name.erase(separator);
             auto found = loggers_.find(name);
-            if (found != loggers_.end())
+            if (found != loggers_.end()) {
                 return *found->second;
+            }
         }
     }
 

@@ -70,8 +70,9 @@ std::string SimpleFormatter::format(const std::string& loggerName, const std::st
     appendClock(result, clock);
     result += '[';
     result.append(name, nameLength);
-    if (nameLength < NameWidth)
+    if (nameLength < NameWidth) {
         result.append(NameWidth - nameLength, ' ');
+    }
     result += "] ";
     // Every line ends with a line feed; each line after the first starts with the indent.
     size_t start = 0;

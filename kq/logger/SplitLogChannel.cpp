@@ -17,8 +17,9 @@ public:
     explicit WritingMark(const SplitLogChannel* channel)
     {
         if (std::find(writingChannels.begin(), writingChannels.end(), channel) !=
-            writingChannels.end())
+            writingChannels.end()) {
             throw std::logic_error("SplitLogChannel::write: the channel contains itself");
+        }
         writingChannels.push_back(channel);
     }
     ~WritingMark() { writingChannels.pop_back(); }
@@ -33,8 +34,9 @@ SplitLogChannel::~SplitLogChannel() = default;
 
 void SplitLogChannel::add(std::shared_ptr<ILogChannel> channel)
 {
-    if (!channel)
+    if (!channel) {
         return;
+    }
     std::lock_guard<std::mutex> guard(lock_);
     channels_.push_back(std::move(channel));
 }

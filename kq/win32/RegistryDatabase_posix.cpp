@@ -49,8 +49,9 @@ int execute(sqlite3* connection, const char* sql)
 // also needs the folder to be writable.
 bool canWrite(sqlite3* connection, const std::string& file)
 {
-    if (sqlite3_db_readonly(connection, "main") != 0)
+    if (sqlite3_db_readonly(connection, "main") != 0) {
         return false;
+    }
     const std::size_t slash = file.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
@@ -70,24 +71,27 @@ public:
 
     Statement& bind(int index, long long number)
     {
-        if (statement_ != nullptr)
+        if (statement_ != nullptr) {
             sqlite3_bind_int64(statement_, index, number);
+        }
         return *this;
     }
     // Names end at their first NUL, as the Windows interface reads them.
     Statement& bind(int index, const std::string& text)
     {
-        if (statement_ != nullptr)
+        if (statement_ != nullptr) {
             sqlite3_bind_text(statement_, index, text.c_str(), -1, SQLITE_TRANSIENT);
+        }
         return *this;
     }
     Statement& bind(int index, const unsigned char* data, unsigned long size)
     {
         // A null pointer would bind SQL NULL, not an empty value.
         static const unsigned char none = 0;
-        if (statement_ != nullptr)
+        if (statement_ != nullptr) {
             sqlite3_bind_blob64(statement_, index, size != 0 ? data : &none, size,
                                 SQLITE_TRANSIENT);
+        }
         return *this;
     }
 
@@ -117,8 +121,9 @@ public:
     }
     ~Transaction()
     {
-        if (begun_ == SQLITE_OK)
+        if (begun_ == SQLITE_OK) {
             execute(connection_, "ROLLBACK");
+        }
     }
 
     Transaction(const Transaction&) = delete;
@@ -128,8 +133,9 @@ public:
     long commit()
     {
         const int committed = execute(connection_, "COMMIT");
-        if (committed != SQLITE_OK)
+        if (committed != SQLITE_OK) {
             return failure(committed);
+        }
         begun_ = SQLITE_DONE;
         return error::Success;
     }
@@ -166,15 +172,17 @@ long RegistryDatabase::open(const std::string& file, bool create,
     // The object closes the connection, which exists even when the open failed.
     std::shared_ptr<RegistryDatabase> candidate(
         new RegistryDatabase(connection, opened == SQLITE_OK && canWrite(connection, file)));
-    if (opened != SQLITE_OK)
+    if (opened != SQLITE_OK) {
         return failure(opened);
+    }
     sqlite3_extended_result_codes(connection, 1);
     sqlite3_busy_timeout(connection, BusyTimeoutMs);
     execute(connection, "PRAGMA synchronous = FULL");
     if (create && !candidate->hasSchema()) {
         const long made = candidate->createSchema();
-        if (made != error::Success)
+        if (made != error::Success) {
             return made;
+        }
     }
     database = candidate;
     return error::Success;
@@ -190,11 +198,13 @@ bool RegistryDatabase::hasSchema()
 
 long RegistryDatabase::createSchema()
 {
-    if (!writable_)
+    if (!writable_) {
         return error::AccessDenied;
+    }
     Transaction transaction(connection_);
-    if (transaction.begun() != SQLITE_OK)
+    if (transaction.begun() != SQLITE_OK) {
         return failure(transaction.begun());
+    }
     const int made = execute(connection_, Schema);
     return made == SQLITE_OK ? transaction.commit() : failure(made);
 }
@@ -211,20 +221,25 @@ long RegistryDatabase::createKey(long long parent, const std::vector<std::string
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const long found = descend(parent, path, false, key);
-    if (found != error::FileNotFound)
+    if (found != error::FileNotFound) {
         return found;
-    if (!writable_)
+    }
+    if (!writable_) {
         return error::AccessDenied;
+    }
     Transaction transaction(connection_);
-    if (transaction.begun() != SQLITE_OK)
+    if (transaction.begun() != SQLITE_OK) {
         return failure(transaction.begun());
+    }
     long long made = 0;
     const long added = descend(parent, path, true, made);
-    if (added != error::Success)
+    if (added != error::Success) {
         return added;
+    }
     const long committed = transaction.commit();
-    if (committed == error::Success)
+    if (committed == error::Success) {
         key = made;
+    }
     return committed;
 }
 
@@ -234,8 +249,9 @@ long RegistryDatabase::descend(long long parent, const std::vector<std::string>&
     long long current = parent;
     for (const auto& name : path) {
         const long reached = child(current, name, add, current);
-        if (reached != error::Success)
+        if (reached != error::Success) {
             return reached;
+        }
     }
     key = current;
     return error::Success;
@@ -247,15 +263,18 @@ long RegistryDatabase::child(long long parent, const std::string& name, bool add
         Statement insert(connection_,
                          "INSERT OR IGNORE INTO registry_keys (parent, name) VALUES (?, ?)");
         const int inserted = insert.bind(1, parent).bind(2, name).step();
-        if (inserted != SQLITE_DONE)
+        if (inserted != SQLITE_DONE) {
             return failure(inserted);
+        }
     }
     Statement select(connection_, "SELECT id FROM registry_keys WHERE parent = ? AND name = ?");
     const int found = select.bind(1, parent).bind(2, name).step();
-    if (found == SQLITE_DONE)
+    if (found == SQLITE_DONE) {
         return error::FileNotFound;
-    if (found != SQLITE_ROW)
+    }
+    if (found != SQLITE_ROW) {
         return failure(found);
+    }
     key = select.number(0);
     return error::Success;
 }
@@ -267,10 +286,12 @@ long RegistryDatabase::queryValue(long long key, const std::string& name, unsign
     Statement select(connection_,
                      "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
     const int found = select.bind(1, key).bind(2, name).step();
-    if (found == SQLITE_DONE)
+    if (found == SQLITE_DONE) {
         return error::FileNotFound;
-    if (found != SQLITE_ROW)
+    }
+    if (found != SQLITE_ROW) {
         return failure(found);
+    }
     type = static_cast<unsigned long>(select.number(0));
     data = select.bytes(1);
     return error::Success;
@@ -281,8 +302,9 @@ long RegistryDatabase::setValue(long long key, const std::string& name, unsigned
 {
     std::lock_guard<std::mutex> lock(mutex_);
     Transaction transaction(connection_);
-    if (transaction.begun() != SQLITE_OK)
+    if (transaction.begun() != SQLITE_OK) {
         return failure(transaction.begun());
+    }
     Statement upsert(connection_,
                      "INSERT INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)"
                      " ON CONFLICT (key, name) DO UPDATE SET type = excluded.type,"
@@ -295,12 +317,14 @@ long RegistryDatabase::deleteValue(long long key, const std::string& name)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     Transaction transaction(connection_);
-    if (transaction.begun() != SQLITE_OK)
+    if (transaction.begun() != SQLITE_OK) {
         return failure(transaction.begun());
+    }
     Statement remove(connection_, "DELETE FROM registry_values WHERE key = ? AND name = ?");
     const int removed = remove.bind(1, key).bind(2, name).step();
-    if (removed == SQLITE_DONE && sqlite3_changes(connection_) == 0)
+    if (removed == SQLITE_DONE && sqlite3_changes(connection_) == 0) {
         return error::FileNotFound;
+    }
     return finish(transaction, removed);
 }
 

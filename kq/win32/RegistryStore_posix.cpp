@@ -80,17 +80,21 @@ struct Location {
 Location rootLocation(HKEY root)
 {
     const auto personal = [](const std::string& folder) { return Location{folder, 0700, 0600}; };
-    if (root != HKEY_CURRENT_USER && root != HKEY_LOCAL_MACHINE)
+    if (root != HKEY_CURRENT_USER && root != HKEY_LOCAL_MACHINE) {
         return personal("");
+    }
     const std::string chosen = environment::get("KQ_REGISTRY_DIR", "");
-    if (!chosen.empty())
+    if (!chosen.empty()) {
         return personal(chosen);
-    if (root == HKEY_LOCAL_MACHINE)
+    }
+    if (root == HKEY_LOCAL_MACHINE) {
         return Location{"/var/lib/kqsystem", 0755, 0644};
+    }
     // Relative XDG folders are to be ignored.
     const std::string config = environment::get("XDG_CONFIG_HOME", "");
-    if (!config.empty() && config[0] == '/')
+    if (!config.empty() && config[0] == '/') {
         return personal(config + "/kqsystem");
+    }
     const std::string home = environment::get("HOME", "");
     return personal(home.empty() ? "" : home + "/.config/kqsystem");
 }
@@ -106,12 +110,14 @@ bool makeFolder(const std::string& folder, mode_t mode)
 {
     for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
         const std::string part = folder.substr(0, end);
-        if (::mkdir(part.c_str(), mode) == 0)
+        if (::mkdir(part.c_str(), mode) == 0) {
             ::chmod(part.c_str(), mode);
-        else if (errno != EEXIST)
+        } else if (errno != EEXIST) {
             return false;
-        if (end == std::string::npos)
+        }
+        if (end == std::string::npos) {
             return true;
+        }
     }
 }
 
@@ -121,8 +127,9 @@ bool makeFile(const std::string& file, mode_t mode)
 {
     const int made =
         ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (made < 0)
+    if (made < 0) {
         return errno == EEXIST;
+    }
     ::fchmod(made, mode);
     ::close(made);
     return true;
@@ -136,12 +143,14 @@ long resolve(HKEY root, bool create, OpenKey& place)
         return error::Success;
     }
     const Location location = rootLocation(root);
-    if (location.folder.empty())
+    if (location.folder.empty()) {
         return error::InvalidHandle;
+    }
     const std::string file = location.folder + "/" + rootFileName(root);
     if (create &&
-        !(makeFolder(location.folder, location.folderMode) && makeFile(file, location.fileMode)))
+        !(makeFolder(location.folder, location.folderMode) && makeFile(file, location.fileMode))) {
         return error::AccessDenied;
+    }
     place.id = RegistryDatabase::RootKey;
     place.access = KEY_ALL_ACCESS;
     return RegistryDatabase::open(file, create, place.database);
@@ -152,12 +161,14 @@ long resolve(HKEY root, bool create, OpenKey& place)
 bool splitPath(const std::string& name, std::vector<std::string>& levels)
 {
     const std::string path(name.c_str());
-    if (!path.empty() && path[0] == '\\')
+    if (!path.empty() && path[0] == '\\') {
         return false;
+    }
     for (std::size_t start = 0; start < path.size();) {
         const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start)
+        if (end > start) {
             levels.push_back(path.substr(start, end - start));
+        }
         start = end + 1;
     }
     return true;
@@ -166,20 +177,24 @@ bool splitPath(const std::string& name, std::vector<std::string>& levels)
 long reach(HKEY root, const std::string& name, unsigned long access, bool create, HKEY& key)
 {
     std::vector<std::string> levels;
-    if (!splitPath(name, levels))
+    if (!splitPath(name, levels)) {
         return error::BadPathname;
+    }
     OpenKey place{};
     long result = resolve(root, create, place);
-    if (result != error::Success)
+    if (result != error::Success) {
         return result;
+    }
     // Windows refuses write access to a key that the user may not change.
-    if ((access & WriteRights) != 0 && !place.database->writable())
+    if ((access & WriteRights) != 0 && !place.database->writable()) {
         return error::AccessDenied;
+    }
     auto opened = std::make_shared<OpenKey>(OpenKey{place.database, 0, access});
     result = create ? place.database->createKey(place.id, levels, opened->id)
                     : place.database->findKey(place.id, levels, opened->id);
-    if (result == error::Success)
+    if (result == error::Success) {
         key = handles().add(std::move(opened));
+    }
     return result;
 }
 
@@ -221,18 +236,23 @@ long queryValue(HKEY key, const std::string& name, unsigned long& type, unsigned
     long result = error::Success;
     const std::shared_ptr<OpenKey> open = permitted(key, KEY_QUERY_VALUE, result);
     std::vector<unsigned char> stored;
-    if (open)
+    if (open) {
         result = open->database->queryValue(open->id, name, type, stored);
-    if (result != error::Success)
+    }
+    if (result != error::Success) {
         return result;
+    }
     const unsigned long room = size;
     size = static_cast<unsigned long>(stored.size());
-    if (data == nullptr)
+    if (data == nullptr) {
         return error::Success;
-    if (stored.size() > room)
+    }
+    if (stored.size() > room) {
         return error::MoreData;
-    if (!stored.empty())
+    }
+    if (!stored.empty()) {
         std::memcpy(data, stored.data(), stored.size());
+    }
     return error::Success;
 }
 

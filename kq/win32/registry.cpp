@@ -58,8 +58,9 @@ void registry::close()
 
 void registry::flush()
 {
-    if (openKey_)
+    if (openKey_) {
         detail::flushKey(openKey_.get());
+    }
 }
 
 const std::string& registry::keyName() const
@@ -78,8 +79,9 @@ unsigned long registry::queryDWORDValue(const std::string& valueName,
     unsigned char bytes[4] = {0, 0, 0, 0};
     unsigned long type = 0;
     unsigned long size = sizeof bytes;
-    if (!openKey_ || detail::queryValue(openKey_.get(), valueName, type, bytes, size) != 0)
+    if (!openKey_ || detail::queryValue(openKey_.get(), valueName, type, bytes, size) != 0) {
         return defaultValue;
+    }
     return static_cast<unsigned long>(bytes[0]) | static_cast<unsigned long>(bytes[1]) << 8 |
            static_cast<unsigned long>(bytes[2]) << 16 | static_cast<unsigned long>(bytes[3]) << 24;
 }
@@ -90,17 +92,20 @@ std::string registry::queryStringValue(const std::string& valueName,
     unsigned long type = 0;
     unsigned long size = 0;
     if (!openKey_ || detail::queryValue(openKey_.get(), valueName, type, nullptr, size) != 0 ||
-        !isString(type))
+        !isString(type)) {
         return defaultValue;
-    if (size == 0)
+    }
+    if (size == 0) {
         return std::string();
+    }
     // One zero byte past the data ends a string stored without its NUL. A value changed by
     // someone else between the two calls gives the default rather than a torn read.
     std::vector<char> text(size + 1, '\0');
     if (detail::queryValue(openKey_.get(), valueName, type,
                            reinterpret_cast<unsigned char*>(text.data()), size) != 0 ||
-        !isString(type))
+        !isString(type)) {
         return defaultValue;
+    }
     return std::string(text.data());
 }
 
@@ -109,22 +114,25 @@ void registry::setDWORDValue(const std::string& valueName, unsigned long value) 
     const unsigned char bytes[4] = {
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    if (openKey_)
+    if (openKey_) {
         detail::setValue(openKey_.get(), valueName, detail::TypeDword, bytes, sizeof bytes);
+    }
 }
 
 void registry::setStringValue(const std::string& valueName, const std::string& value) const
 {
-    if (openKey_)
+    if (openKey_) {
         detail::setValue(openKey_.get(), valueName, detail::TypeString,
                          reinterpret_cast<const unsigned char*>(value.c_str()),
                          static_cast<unsigned long>(value.size() + 1));
+    }
 }
 
 void registry::deleteValue(const std::string& valueName) const
 {
-    if (openKey_)
+    if (openKey_) {
         detail::deleteValue(openKey_.get(), valueName);
+    }
 }
 
 bool registry::openBelowRoot(const std::string& name, unsigned long access, KeyCall call)
@@ -138,12 +146,14 @@ bool registry::openBelowRoot(const std::string& name, unsigned long access, KeyC
 
 void registry::hold(HKEY key)
 {
-    if (key == openKey_.get())
+    if (key == openKey_.get()) {
         return;
-    if (key == nullptr)
+    }
+    if (key == nullptr) {
         openKey_.reset();
-    else
+    } else {
         openKey_.reset(key, detail::closeKey);
+    }
 }
 
 }  // namespace win32

@@ -45,8 +45,9 @@ int main(int argc, char* argv[])
         kq::ProgramOptions::OptionsProcessor options('-', '=');
         options.add("d", "dir", "folder for the log file", &directory);
         options.process(argc, argv);
-        if (!directory.isSet)
+        if (!directory.isSet) {
             throw std::runtime_error("usage: kq_client --dir=FOLDER");
+        }
 
         logEverywhere(directory.value);
 

@@ -26,8 +26,9 @@ int libraryAnswer(const std::string& path)
     const kq::SharedLibrary library(path);
     using Answer = int (*)();
     void* entry = library.getProc("kqtestAnswer");
-    if (entry == nullptr)
+    if (entry == nullptr) {
         throw std::runtime_error("no kqtestAnswer in " + path);
+    }
     return reinterpret_cast<Answer>(entry)();
 }
 
@@ -35,8 +36,9 @@ unsigned long countRun(const std::string& keyName)
 {
     using namespace kq::win32;
     registry settings(HKEY_CURRENT_USER);
-    if (!settings.createAndOpen(keyName, KEY_ALL_ACCESS))
+    if (!settings.createAndOpen(keyName, KEY_ALL_ACCESS)) {
         throw std::runtime_error("can't open " + keyName);
+    }
     const unsigned long runs = settings.queryDWORDValue("runs", 0) + 1;
     settings.setDWORDValue("runs", runs);
     settings.flush();
@@ -54,8 +56,9 @@ int main(int argc, char* argv[])
         options.add("k", "key", "registry key below HKEY_CURRENT_USER", &key);
         options.add("l", "library", "library exporting kqtestAnswer", &library);
         options.process(argc, argv);
-        if (!key.isSet || !library.isSet)
+        if (!key.isSet || !library.isSet) {
             throw std::runtime_error("usage: kq_settings_client --key=KEY --library=PATH");
+        }
 
         std::printf("answer=%d greeting=%s runs=%lu\n", libraryAnswer(library.value),
                     kq::environment::get("KQTEST_GREETING", "none").c_str(), countRun(key.value));

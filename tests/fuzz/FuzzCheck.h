@@ -9,8 +9,9 @@ namespace kqtest {
 // A broken promise ends the run with the input saved by libFuzzer as a crash.
 inline void fuzzCheck(bool holds, const char* promise, const std::string& detail = "")
 {
-    if (holds)
+    if (holds) {
         return;
+    }
     std::fprintf(stderr, "broken promise: %s\n%s\n", promise, detail.c_str());
     std::abort();
 }

@@ -23,10 +23,12 @@ bool samePattern(const BytePattern& a, const BytePattern& b)
 std::vector<unsigned char> instance(const BytePattern& pattern, unsigned char fill)
 {
     std::vector<unsigned char> bytes;
-    for (int b : pattern.bytes)
+    for (int b : pattern.bytes) {
         bytes.push_back(b == BytePattern::any ? fill : static_cast<unsigned char>(b));
-    if (pattern.anyTail)
+    }
+    if (pattern.anyTail) {
         bytes.push_back(fill);
+    }
     return bytes;
 }
 

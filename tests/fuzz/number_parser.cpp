@@ -34,10 +34,11 @@ void checkTryForm(const std::string& text, bool (*tryParse)(const std::string&, 
     T value = T(7);
     const bool ok = tryParse(text, value);
     const std::string parsed = outcome(parse);
-    if (ok)
+    if (ok) {
         fuzzCheck(parsed == std::to_string(value), name, text);
-    else
+    } else {
         fuzzCheck(value == T(7) && (parsed == BadFormat || parsed == OutOfRange), name, text);
+    }
 }
 
 // The 64-bit signed result decides every narrower integer: same syntax, other ranges.
@@ -46,8 +47,9 @@ void checkIntegerWidths(const std::string& text)
     const std::string wide = outcome([&] { return parseInt64(text); });
     fuzzCheck(wide == outcome([&] { return parseLongLong(text); }), "Int64 alias", text);
     auto expect = [&](long long min, long long max) {
-        if (wide == BadFormat || wide == OutOfRange)
+        if (wide == BadFormat || wide == OutOfRange) {
             return wide;
+        }
         const long long v = std::stoll(wide);
         return v < min || v > max ? OutOfRange : wide;
     };
@@ -63,14 +65,16 @@ void checkIntegerWidths(const std::string& text)
     std::string uint32 = wide;
     if (wide != BadFormat && wide != OutOfRange) {
         const long long v = std::stoll(wide);
-        if (v < -4294967295LL || v > 4294967295LL)
+        if (v < -4294967295LL || v > 4294967295LL) {
             uint32 = OutOfRange;
-        else
+        } else {
             uint32 = std::to_string(static_cast<std::uint32_t>(v));
+        }
     }
     auto expectUnsigned = [&](unsigned long long max) {
-        if (uint32 == BadFormat || uint32 == OutOfRange)
+        if (uint32 == BadFormat || uint32 == OutOfRange) {
             return uint32;
+        }
         return std::stoull(uint32) > max ? OutOfRange : uint32;
     };
     fuzzCheck(outcome([&] { return parseUInt8(text); }) == expectUnsigned(255), "UInt8", text);
@@ -124,15 +128,20 @@ void checkBool(const std::string& text)
 {
     int number = 0;
     std::string expected = BadFormat;
-    if (tryParseInt32(text, number))
+    if (tryParseInt32(text, number)) {
         expected = number != 0 ? "1" : "0";
-    else
-        for (const char* word : {"true", "yes", "on"})
-            if (kq::icompare(text, word))
+    } else {
+        for (const char* word : {"true", "yes", "on"}) {
+            if (kq::icompare(text, word)) {
                 expected = "1";
-    for (const char* word : {"false", "no", "off"})
-        if (expected == BadFormat && kq::icompare(text, word))
+            }
+        }
+    }
+    for (const char* word : {"false", "no", "off"}) {
+        if (expected == BadFormat && kq::icompare(text, word)) {
             expected = "0";
+        }
+    }
     fuzzCheck(outcome([&] { return parseBool(text); }) == expected, "parseBool", text);
 }
 
@@ -145,13 +154,14 @@ void checkFloating(const std::string& text, T (*parse)(const std::string&),
     const bool ok = tryParse(text, tried);
     T parsed = T(0);
     const std::string thrown = kqtest::thrownBy([&] { parsed = parse(text); });
-    if (ok)
+    if (ok) {
         fuzzCheck(thrown.empty() && (parsed == tried || (std::isnan(parsed) && std::isnan(tried))),
                   name, text);
-    else
+    } else {
         fuzzCheck(tried == T(7) && (thrown == "runtime_error: NumebrParser - bad format" ||
                                     thrown == "runtime_error: NumberParser - out of range"),
                   name, text);
+    }
 }
 
 }  // namespace

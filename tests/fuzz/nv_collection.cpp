@@ -26,12 +26,15 @@ Entries entriesOf(const nvCollection& c)
 // differ, when no name holds either separator and no value the item separator.
 bool roundTripPromised(const Entries& entries, const std::string& item, const std::string& pair)
 {
-    if (item.size() != 1 || pair.size() != 1 || item == pair)
+    if (item.size() != 1 || pair.size() != 1 || item == pair) {
         return false;
-    for (const auto& entry : entries)
+    }
+    for (const auto& entry : entries) {
         if (entry.first.find_first_of(item + pair) != std::string::npos ||
-            entry.second.find(item) != std::string::npos)
+            entry.second.find(item) != std::string::npos) {
             return false;
+        }
+    }
     return true;
 }
 

@@ -70,33 +70,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string shortName = input.ConsumeRandomLengthString(4);
         const bool both = input.ConsumeBool();
         const std::string longName = both ? input.ConsumeRandomLengthString(6) : "";
-        if (both)
+        if (both) {
             processor.add(shortName, longName, "", &entry->value);
-        else
+        } else {
             processor.add(shortName, "", &entry->value);
+        }
         entry->shortForm = shortName.empty() ? "" : prefix + shortName;
         entry->longForm = longName.empty() ? "" : prefix + ("-" + longName);
     }
     std::vector<std::string> args;
-    while (input.remaining_bytes() > 0 && args.size() < 8)
+    while (input.remaining_bytes() > 0 && args.size() < 8) {
         args.push_back(input.ConsumeRandomLengthString(12));
+    }
 
     std::vector<std::vector<std::string>> texts;
     const int expected = expectedCalls(entries, args, assignment, texts);
     fuzzCheck(processor.process(args) == expected, "vector: count of accepted arguments");
-    for (size_t e = 0; e < entries.size(); ++e)
+    for (size_t e = 0; e < entries.size(); ++e) {
         fuzzCheck(entries[e]->value.texts == texts[e], "vector: texts handed to the entry");
+    }
 
-    for (auto& entry : entries)
+    for (auto& entry : entries) {
         entry->value.texts.clear();
+    }
     std::vector<char*> argv;
-    for (auto& arg : args)
+    for (auto& arg : args) {
         argv.push_back(&arg[0]);
+    }
     argv.push_back(nullptr);
     fuzzCheck(processor.process(static_cast<int>(args.size()), argv.data()) == expected,
               "argv: count of accepted arguments");
-    for (size_t e = 0; e < entries.size(); ++e)
+    for (size_t e = 0; e < entries.size(); ++e) {
         fuzzCheck(entries[e]->value.texts == texts[e], "argv: texts handed to the entry");
+    }
     fuzzCheck(processor.toString() == "not implemented", "no usage listing");
     return 0;
 }

@@ -88,8 +88,9 @@ Reading readAll(const ReaderOptions& options, long lineCount)
         Step step;
         const PortMonAction* action = nullptr;
         step.thrown = kqtest::thrownBy([&] { action = reader.next(); });
-        if (step.thrown.empty() && !action)
+        if (step.thrown.empty() && !action) {
             break;
+        }
         fuzzCheck(step.thrown.empty() || step.thrown.rfind(hexError, 0) == 0,
                   "only a bad hex payload throws for a short dump", step.thrown);
         fuzzCheck(reader.lineNumber() >= lastLine, "line numbers only grow");
@@ -127,8 +128,9 @@ std::vector<std::string> linesOf(const std::string& text)
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
         lines.push_back(text.substr(at, end - at));
-        if (!lines.back().empty() && lines.back().back() == '\r')
+        if (!lines.back().empty() && lines.back().back() == '\r') {
             lines.back().pop_back();
+        }
         at = end + 1;
     }
     return lines;
@@ -150,11 +152,13 @@ Step decoded(std::string hex)
         return std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10;
     };
     std::size_t at = hex.size() % 2;
-    if (at)
+    if (at) {
         step.action.data.push_back(static_cast<unsigned char>(digit(hex[0])));
-    for (; at < hex.size(); at += 2)
+    }
+    for (; at < hex.size(); at += 2) {
         step.action.data.push_back(
             static_cast<unsigned char>(digit(hex[at]) * 16 + digit(hex[at + 1])));
+    }
     return step;
 }
 
@@ -174,14 +178,16 @@ void checkStrict(const std::vector<std::string>& lines, const Reading& reading)
         const std::string* length = nullptr;
         const auto fields = kq::SplitString(lines[n], "\t", true);
         for (const std::string& field : fields) {
-            for (const auto& request : requests)
+            for (const auto& request : requests) {
                 kind = kq::icompare(field, request.first) ? request.second : kind;
+            }
             length = field.find("Length ") != std::string::npos ? &field : length;
         }
         const PortMonLine parsed = parsePortMonLine(lines[n], false, false);
         if (kind == ActionKind::None) {
-            if (parsed.namesRequest && notUnderstood++ == 0)
+            if (parsed.namesRequest && notUnderstood++ == 0) {
                 first = static_cast<long>(n) + 1;
+            }
             continue;
         }
         const std::size_t colon = length ? length->find(':') : std::string::npos;
@@ -207,8 +213,9 @@ bool payloadOf(const std::string& line, const std::vector<unsigned char>& data)
 {
     for (std::size_t at = line.find(':'); at != std::string::npos; at = line.find(':', at + 1)) {
         const Step step = decoded(line.substr(at + 1, line.find('\t', at) - at - 1));
-        if (step.thrown.empty() && step.action.data == data)
+        if (step.thrown.empty() && step.action.data == data) {
             return true;
+        }
     }
     return false;
 }
@@ -216,16 +223,18 @@ bool payloadOf(const std::string& line, const std::vector<unsigned char>& data)
 // A lenient Send or Recv carries the payload of its own line or of a later line with its number.
 void checkLenientPayload(const std::vector<std::string>& lines, const PortMonAction& action)
 {
-    if (action.kind != ActionKind::Send && action.kind != ActionKind::Recv)
+    if (action.kind != ActionKind::Send && action.kind != ActionKind::Recv) {
         return;
+    }
     const std::string& line = lines[action.line - 1];
     const PortMonLine request = parsePortMonLine(line, true, false);
     fuzzCheck(request.kind == action.kind && request.port == action.port,
               "lenient: the action is its line's request", line);
     bool found = action.data.empty() || payloadOf(line, action.data);
-    for (std::size_t n = static_cast<std::size_t>(action.line); n < lines.size() && !found; ++n)
+    for (std::size_t n = static_cast<std::size_t>(action.line); n < lines.size() && !found; ++n) {
         found = parsePortMonLine(lines[n], true, false).sequence == request.sequence &&
                 payloadOf(lines[n], action.data);
+    }
     fuzzCheck(found, "lenient: the payload is the hex text of its line or its completion", line);
 }
 
@@ -240,15 +249,18 @@ void checkFiltered(const std::vector<std::string>& lines, const Reading& all,
     std::set<std::string> numbers;
     for (const std::string& line : lines) {
         const PortMonLine parsed = parsePortMonLine(line, true, false);
-        if (parsed.kind != ActionKind::None && !numbers.insert(parsed.sequence).second)
+        if (parsed.kind != ActionKind::None && !numbers.insert(parsed.sequence).second) {
             return;
+        }
     }
     std::vector<Step> expected;
     for (const Step& step : all.steps) {
-        if (!step.thrown.empty())
+        if (!step.thrown.empty()) {
             return;
-        if (step.action.port == port)
+        }
+        if (step.action.port == port) {
             expected.push_back(step);
+        }
     }
     fuzzCheck(lines.size() < 1024 && expected.size() == only.steps.size() &&
                   std::equal(expected.begin(), expected.end(), only.steps.begin(), same),
@@ -298,11 +310,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long count = static_cast<long>(lines.size());
     checkStrict(lines, readAll({}, count));
     const Reading lenient = readAll({true, "", false}, count);
-    for (const Step& step : lenient.steps)
+    for (const Step& step : lenient.steps) {
         checkLenientPayload(lines, step.action);
-    if (!lenient.ports.empty())
+    }
+    if (!lenient.ports.empty()) {
         checkFiltered(lines, lenient,
                       *std::next(lenient.ports.begin(), size % lenient.ports.size()));
+    }
 
     FuzzedDataProvider input(data, size);
     const std::string log = portMonLog(input);

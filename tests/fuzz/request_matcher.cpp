@@ -28,12 +28,14 @@ std::vector<Found> findAll(const std::vector<Bytes>& requests, const Bytes& stre
         piece = std::min(piece, stream.size() - at);
         matcher.feed(stream.data() + at, piece);
         at += piece;
-        while (matcher.next(found, false))
+        while (matcher.next(found, false)) {
             result.push_back(found);
+        }
     }
     matcher.feed(stream.data() + at, stream.size() - at);
-    while (matcher.next(found, true))
+    while (matcher.next(found, true)) {
         result.push_back(found);
+    }
     fuzzCheck(!matcher.holding(), "nothing is held after the pause");
     return result;
 }
@@ -59,9 +61,10 @@ void checkFinds(const std::vector<Bytes>& requests, const Bytes& stream,
             fuzzCheck(!startsWith(rest, r) || (f.request >= 0 && r.size() <= f.bytes.size()),
                       "the longest request that the bytes begin with is found");
         }
-        if (f.request >= 0)
+        if (f.request >= 0) {
             fuzzCheck(requests[static_cast<std::size_t>(f.request)] == f.bytes,
                       "a found request is its own bytes");
+        }
     }
     fuzzCheck(at == stream.size(), "every byte is found once");
 }
@@ -75,15 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<Bytes> requests(input.ConsumeIntegralInRange<std::size_t>(0, 6));
     for (Bytes& request : requests) {
         request.resize(input.ConsumeIntegralInRange<std::size_t>(0, 5));
-        for (unsigned char& b : request)
+        for (unsigned char& b : request) {
             b = input.ConsumeIntegralInRange<unsigned char>(0, 3);
+        }
     }
     std::vector<std::size_t> pieces(input.ConsumeIntegralInRange<std::size_t>(0, 8));
-    for (std::size_t& piece : pieces)
+    for (std::size_t& piece : pieces) {
         piece = input.ConsumeIntegralInRange<std::size_t>(0, 6);
+    }
     Bytes stream = input.ConsumeRemainingBytes<unsigned char>();
-    for (unsigned char& b : stream)
+    for (unsigned char& b : stream) {
         b %= 5;
+    }
 
     const std::vector<Found> whole = findAll(requests, stream, {});
     checkFinds(requests, stream, whole);

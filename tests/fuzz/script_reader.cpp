@@ -17,8 +17,9 @@ int lineCount(const std::string& text)
 {
     int lines = 0;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         ++lines;
+    }
     return lines;
 }
 
@@ -32,8 +33,9 @@ void checkExpectation(const Expectation& expectation)
                   reread[0].expectation.anyMore == expectation.anyMore,
               "an expectation reads back as written", expectationText(expectation));
     std::vector<unsigned char> response;
-    for (const int b : expectation.bytes)
+    for (const int b : expectation.bytes) {
         response.push_back(static_cast<unsigned char>(b == Expectation::AnyByte ? 0 : b));
+    }
     fuzzCheck(matches(expectation, response), "an expectation matches what it describes");
 }
 
@@ -56,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzCheck(step.line > previous && step.line <= lineCount(text), "lines in their order");
         previous = step.line;
         fuzzCheck(step.reset || step.command.size() >= 4, "a command has 4 bytes or more");
-        if (step.expects)
+        if (step.expects) {
             checkExpectation(step.expectation);
+        }
     }
     return 0;
 }

@@ -66,8 +66,9 @@ void checkSettings(FuzzedDataProvider& input)
     c.setParity(static_cast<kq::io::Parity>(input.ConsumeIntegralInRange(-1, 4)));
     c.setStopBits(static_cast<kq::io::StopBits>(input.ConsumeIntegralInRange(-1, 4)));
     c.setFlowControl(static_cast<kq::io::FlowControl>(input.ConsumeIntegralInRange(-1, 4)));
-    if (device.find(';') != std::string::npos)
+    if (device.find(';') != std::string::npos) {
         return;
+    }
     auto inTable = [](int v, int last) { return v >= 0 && v <= last ? v : 0; };
     const SerialConfig back = SerialConfig::fromString(c.toString());
     fuzzCheck(back.deviceName() == device && back.baudRate() == c.baudRate() &&

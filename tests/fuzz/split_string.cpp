@@ -32,8 +32,9 @@ void checkSplitString(const std::string& text, const std::string& delimiter)
     for (size_t i = 0; i < pieces.size(); ++i) {
         fuzzCheck(pieces[i].find(delimiter) == std::string::npos, "no piece holds the delimiter");
         joined += (i ? delimiter : "") + pieces[i];
-        if (!pieces[i].empty())
+        if (!pieces[i].empty()) {
             nonEmpty.push_back(pieces[i]);
+        }
     }
     fuzzCheck(joined == text, "pieces join back to the text", text);
     fuzzCheck(kq::SplitString(text, delimiter, true) == nonEmpty, "skipEmpty drops empty pieces");
@@ -71,8 +72,9 @@ void checkSplitCommandLine(const std::string& line)
     fuzzCheck(p >= line.size(), "every word of the line is returned", line);
     if (line.find('"') == std::string::npos && !line.empty()) {
         Words expected = kq::SplitString(line, " ", false);
-        if (line.back() == ' ')
+        if (line.back() == ' ') {
             expected.pop_back();
+        }
         fuzzCheck(words == expected, "without quotes, the words between single spaces", line);
     }
 }

@@ -78,14 +78,16 @@ TEST(FormatBuffer, LaysOutFullAndShortLinesWithPrintableCharacters)
         {{0x41, 0x42}, 1, "41 | A\n42 | B"},
         {{0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xFF}, 6, "1F 20 7E 7F 80 FF | . ~..."},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.text, dump(c.bytes, c.perLine)) << c.text;
-    for (int perLine : {0, -1})
+    }
+    for (int perLine : {0, -1}) {
         EXPECT_EQ("invalid_argument: formatBuffer: bytesPerLine " + std::to_string(perLine) +
                       " is below 1",
                   kqtest::thrownBy([&] {
                       dump({1, 2, 3}, perLine);
                   }));
+    }
 }
 
 TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
@@ -101,18 +103,20 @@ TEST(String2Buffer, ParsesHexPairsWithALeadingOddNibble)
         {"A", {0x0A}},
         {"", {}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.bytes, nf::string2buffer(c.text)) << c.text;
+    }
 
     const std::pair<std::string, char> bad[] = {
         // text, its first non-hex character
         {"01 02", ' '}, {"1 2", ' '}, {"0G", 'G'},   {"G0", 'G'},
         {"0x01", 'x'},  {"-1", '-'},  {"12Zy", 'Z'},
     };
-    for (const auto& b : bad)
+    for (const auto& b : bad) {
         EXPECT_EQ(std::string("runtime_error: invalid hex char '") + b.second + "'",
                   kqtest::thrownBy([&] { nf::string2buffer(b.first); }))
             << b.first;
+    }
 }
 
 TEST(String2Buffer, RoundTripsEveryByteValue)

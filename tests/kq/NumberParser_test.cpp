@@ -58,8 +58,9 @@ using Outcomes = std::vector<std::pair<std::string, std::string>>;  // text -> v
 void expectOutcomes(const char* member, std::string (*parse)(const std::string&),
                     const Outcomes& outcomes)
 {
-    for (const auto& o : outcomes)
+    for (const auto& o : outcomes) {
         EXPECT_EQ(o.second, parse(o.first)) << member << " of '" << o.first << "'";
+    }
 }
 
 TEST(NumberParser, EveryIntegerMemberKeepsItsRange)

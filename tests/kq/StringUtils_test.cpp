@@ -71,9 +71,10 @@ TEST(SplitString, SplitsAtEveryWholeDelimiter)
         EXPECT_EQ(c.keepEmpty, kq::SplitString(c.text, c.delimiter, false)) << c.text;
         EXPECT_EQ(c.skipEmpty, kq::SplitString(c.text, c.delimiter, true)) << c.text;
     }
-    for (bool skipEmpty : {false, true})
+    for (bool skipEmpty : {false, true}) {
         EXPECT_EQ("invalid_argument: SplitString: empty delimiter",
                   kqtest::thrownBy([&] { kq::SplitString("abc", "", skipEmpty); }));
+    }
 }
 
 TEST(SplitCommandLine, KeepsQuotedWordsAndEveryEmptyWord)
@@ -94,8 +95,9 @@ TEST(SplitCommandLine, KeepsQuotedWordsAndEveryEmptyWord)
         {"\"\"", {""}},
         {"", {}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.words, kq::SplitCommandLine(c.line)) << c.line;
+    }
 }
 
 }  // namespace

@@ -133,10 +133,12 @@ TEST(nvCollection, GettersFallBackToTheDefaultOrThrow)
         "k=x;s=40000;big=4294967296;odd=maybe;"
         "one=1;On=On;T=TRUE;zero=0;off=off;No=No",
         ";", "=");
-    for (const char* name : {"one", "On", "T"})
+    for (const char* name : {"one", "On", "T"}) {
         EXPECT_TRUE(c.getBool(name)) << name;
-    for (const char* name : {"zero", "off", "No"})
+    }
+    for (const char* name : {"zero", "off", "No"}) {
         EXPECT_FALSE(c.getBool(name)) << name;
+    }
     EXPECT_TRUE(c.getBool("odd", true));
     EXPECT_EQ(7, c.getInt("absent", 7));
     EXPECT_EQ(7, c.getInt("k", 7));

@@ -37,10 +37,12 @@ std::string readerConfig()
 
 int portOf(const std::string& reader)
 {
-    if (reader == PcscService::Reader)
+    if (reader == PcscService::Reader) {
         return ReaderPort;
-    if (reader == PcscService::SecondReader)
+    }
+    if (reader == PcscService::SecondReader) {
         return ReaderPort + 1;
+    }
     throw std::invalid_argument("no virtual reader named " + reader);
 }
 
@@ -57,8 +59,9 @@ public:
     Context()
     {
         const LONG result = ::SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
-        if (result != SCARD_S_SUCCESS)
+        if (result != SCARD_S_SUCCESS) {
             throw std::runtime_error(scardError("SCardEstablishContext", result));
+        }
     }
     ~Context() { ::SCardReleaseContext(context_); }
     Context(const Context&) = delete;
@@ -79,15 +82,17 @@ PcscService::PcscService() : config_(new TempDir)
                              {KQ_PCSCD, socketPath(), config_->path().string()}));
     std::string line;
     while (line != "listening") {
-        if (!pcscd_->readLine(line, patience))
+        if (!pcscd_->readLine(line, patience)) {
             throw std::runtime_error("pcscd did not start: " + pcscd_->err());
+        }
     }
     // pcscd serves the socket once it has set up the readers of its configuration.
     Context context;
     DWORD length = 0;
     const LONG result = SCardListReaders(context.get(), nullptr, nullptr, &length);
-    if (result != SCARD_S_SUCCESS)
+    if (result != SCARD_S_SUCCESS) {
         throw std::runtime_error(scardError("SCardListReaders", result) + "\n" + pcscd_->out());
+    }
 }
 
 PcscService::~PcscService()
@@ -118,8 +123,9 @@ bool PcscService::cardIsFree(const std::string& reader) const
     DWORD protocol = 0;
     const LONG result = SCardConnect(context.get(), reader.c_str(), SCARD_SHARE_EXCLUSIVE,
                                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol);
-    if (result == SCARD_S_SUCCESS)
+    if (result == SCARD_S_SUCCESS) {
         ::SCardDisconnect(card, SCARD_LEAVE_CARD);
+    }
     return result == SCARD_S_SUCCESS;
 }
 
@@ -142,8 +148,9 @@ void PcscService::waitForCard(const std::string& reader, bool present) const
                 scardError("SCardGetStatusChange", result) + " waiting for the card in " + reader +
                 (card == cards_.end() ? "" : "; the card said: " + card->second->err()));
         }
-        if (((state.dwEventState & SCARD_STATE_PRESENT) != 0) == present)
+        if (((state.dwEventState & SCARD_STATE_PRESENT) != 0) == present) {
             return;
+        }
         state.dwCurrentState = state.dwEventState & ~SCARD_STATE_CHANGED;
     }
 }

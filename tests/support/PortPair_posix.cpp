@@ -59,8 +59,9 @@ std::size_t PortPair::deviceReadSome(unsigned char* buffer, std::size_t size,
                                      std::chrono::milliseconds timeout)
 {
     pollfd entry{impl_->master, POLLIN, 0};
-    if (::poll(&entry, 1, static_cast<int>(timeout.count())) <= 0)
+    if (::poll(&entry, 1, static_cast<int>(timeout.count())) <= 0) {
         return 0;
+    }
     const ssize_t n = ::read(impl_->master, buffer, size);
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }

@@ -27,12 +27,14 @@ public:
             end = text_.find('\n', consumed_);
             return end != std::string::npos || closed_;
         });
-        if (!found || end == std::string::npos)
+        if (!found || end == std::string::npos) {
             return false;
+        }
         line = text_.substr(consumed_, end - consumed_);
         consumed_ = end + 1;
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         return true;
     }
 
@@ -99,8 +101,9 @@ bool Process::readLine(std::string& line, std::chrono::milliseconds timeout)
 
 int Process::wait(std::chrono::milliseconds timeout)
 {
-    if (exited_)
+    if (exited_) {
         return status_;
+    }
     if (!impl_->waitExit(timeout, status_)) {
         ADD_FAILURE() << "process " << pid() << " still running after " << timeout.count()
                       << " ms; killed";
@@ -112,8 +115,9 @@ int Process::wait(std::chrono::milliseconds timeout)
     }
     exited_ = true;
     const std::chrono::milliseconds drainLimit(10000);
-    if (!stdoutCapture_->waitClosed(drainLimit) || !stderrCapture_->waitClosed(drainLimit))
+    if (!stdoutCapture_->waitClosed(drainLimit) || !stderrCapture_->waitClosed(drainLimit)) {
         ADD_FAILURE() << "output of process " << pid() << " still open after it ended";
+    }
     return status_;
 }
 

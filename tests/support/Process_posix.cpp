@@ -27,8 +27,9 @@ struct PipePair {
 PipePair makePipe()
 {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
         throw std::runtime_error(std::string("pipe2: ") + std::strerror(errno));
+    }
     return PipePair{fds[0], fds[1]};
 }
 
@@ -40,10 +41,12 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
         const std::string entry(*e);
         const std::string name = entry.substr(0, entry.find('=') + 1);
         bool replaced = false;
-        for (const auto& x : extra)
+        for (const auto& x : extra) {
             replaced = replaced || x.compare(0, name.size(), name) == 0;
-        if (!replaced)
+        }
+        if (!replaced) {
             merged.push_back(entry);
+        }
     }
     merged.insert(merged.end(), extra.begin(), extra.end());
     return merged;
@@ -52,8 +55,9 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
 std::vector<char*> pointers(std::vector<std::string>& strings)
 {
     std::vector<char*> result;
-    for (auto& s : strings)
+    for (auto& s : strings) {
         result.push_back(&s[0]);
+    }
     result.push_back(nullptr);
     return result;
 }
@@ -116,10 +120,12 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
     const int fd = pipe == Pipe::Out ? handles_->out : handles_->err;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size);
-        if (n >= 0)
+        if (n >= 0) {
             return static_cast<std::size_t>(n);
-        if (errno != EINTR)
+        }
+        if (errno != EINTR) {
             return 0;
+        }
     }
 }
 
@@ -137,16 +143,18 @@ bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
             status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
             return true;
         }
-        if (done < 0 || std::chrono::steady_clock::now() >= deadline)
+        if (done < 0 || std::chrono::steady_clock::now() >= deadline) {
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
 void ProcessImpl::kill()
 {
-    if (!handles_->reaped)
+    if (!handles_->reaped) {
         ::kill(handles_->pid, SIGKILL);
+    }
 }
 
 long ProcessImpl::pid() const
@@ -163,8 +171,9 @@ std::string executableFolder()
 {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
+    if (n <= 0) {
         throw std::runtime_error("::readlink( /proc/self/exe ) failed");
+    }
     const std::string exe(path, static_cast<std::size_t>(n));
     return exe.substr(0, exe.rfind('/') + 1);
 }

@@ -12,8 +12,9 @@ namespace {
 // One argument quoted so that the C runtime of the child splits it back unchanged.
 std::string quoteArgument(const std::string& arg)
 {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
         return arg;
+    }
     std::string quoted = "\"";
     std::size_t backslashes = 0;
     for (char c : arg) {
@@ -34,8 +35,9 @@ std::string quoteArgument(const std::string& arg)
 std::string commandLine(const std::string& program, const std::vector<std::string>& args)
 {
     std::string line = quoteArgument(program);
-    for (const auto& a : args)
+    for (const auto& a : args) {
         line += " " + quoteArgument(a);
+    }
     return line;
 }
 
@@ -49,14 +51,17 @@ std::string environmentBlock(const std::vector<std::string>& extra)
         const std::string entry(e);
         const std::string name = entry.substr(0, entry.find('=', 1) + 1);
         bool replaced = false;
-        for (const auto& x : extra)
+        for (const auto& x : extra) {
             replaced = replaced || _strnicmp(x.c_str(), name.c_str(), name.size()) == 0;
-        if (!replaced)
+        }
+        if (!replaced) {
             block += entry + '\0';
+        }
     }
     FreeEnvironmentStringsA(strings);
-    for (const auto& x : extra)
+    for (const auto& x : extra) {
         block += x + '\0';
+    }
     return block + '\0';
 }
 
@@ -70,8 +75,9 @@ PipePair makePipe()
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     PipePair p;
-    if (!::CreatePipe(&p.readEnd, &p.writeEnd, &sa, 0))
+    if (!::CreatePipe(&p.readEnd, &p.writeEnd, &sa, 0)) {
         throw std::runtime_error("CreatePipe failed");
+    }
     ::SetHandleInformation(p.readEnd, HANDLE_FLAG_INHERIT, 0);
     return p;
 }
@@ -137,16 +143,18 @@ std::size_t ProcessImpl::read(Pipe pipe, char* buffer, std::size_t size)
 {
     DWORD n = 0;
     const HANDLE h = pipe == Pipe::Out ? handles_->out : handles_->err;
-    if (!::ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr))
+    if (!::ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr)) {
         return 0;  // ERROR_BROKEN_PIPE: the child and every copy of the write end are gone
+    }
     return n;
 }
 
 bool ProcessImpl::waitExit(std::chrono::milliseconds timeout, int& status)
 {
     if (::WaitForSingleObject(handles_->info.hProcess, static_cast<DWORD>(timeout.count())) !=
-        WAIT_OBJECT_0)
+        WAIT_OBJECT_0) {
         return false;
+    }
     DWORD code = 0;
     ::GetExitCodeProcess(handles_->info.hProcess, &code);
     status = static_cast<int>(code);
@@ -166,8 +174,9 @@ long ProcessImpl::pid() const
 std::chrono::milliseconds ProcessImpl::cpuTime() const
 {
     FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(handles_->info.hProcess, &created, &exited, &kernel, &user))
+    if (!GetProcessTimes(handles_->info.hProcess, &created, &exited, &kernel, &user)) {
         return std::chrono::milliseconds(0);
+    }
     auto ticks = [](const FILETIME& t) {
         return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     };

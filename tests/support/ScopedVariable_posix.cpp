@@ -6,10 +6,11 @@ namespace kqtest {
 
 void writeVariable(const std::string& name, const std::string* value)
 {
-    if (value != nullptr)
+    if (value != nullptr) {
         ::setenv(name.c_str(), value->c_str(), 1);
-    else
+    } else {
         ::unsetenv(name.c_str());
+    }
 }
 
 }  // namespace kqtest

@@ -33,8 +33,9 @@ std::string TempDir::writeFile(const std::string& name, const std::string& conte
     const auto file = root_ / name;
     std::ofstream stream(file, std::ios::binary);
     stream << content;
-    if (!stream.flush())
+    if (!stream.flush()) {
         throw std::runtime_error("can't write " + file.string());
+    }
     return file.string();
 }
 

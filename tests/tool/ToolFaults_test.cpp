@@ -32,8 +32,9 @@ void awaitLine(kqtest::Process& program, const std::string& start)
 {
     std::string line;
     while (program.readLine(line, std::chrono::milliseconds(30000))) {
-        if (kqtest::text(line).rfind(start, 0) == 0)
+        if (kqtest::text(line).rfind(start, 0) == 0) {
             return;
+        }
     }
     FAIL() << "no line starting '" << start << "' in: " << program.out();
 }
@@ -148,8 +149,9 @@ TEST_F(ToolFaults, DeviceGivesUpAnAnswerTheHostDoesNotRead)
 TEST(ToolSettings, ConfigAndTheLogsOwnSettingsReachThePort)
 {
 #ifdef _WIN32
-    if (kqtest::testPorts().size() != 2)
+    if (kqtest::testPorts().size() != 2) {
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+    }
 #endif
     const struct {
         std::vector<std::string> args;

@@ -17,8 +17,9 @@ std::string text(const std::string& output)
 {
     std::string result;
     for (std::size_t i = 0; i < output.size(); ++i) {
-        if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n'))
+        if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n')) {
             result += output[i];
+        }
     }
     return result;
 }
@@ -34,9 +35,10 @@ std::string portMon(std::initializer_list<std::pair<const char*, const char*>> r
 {
     std::string text;
     int index = 0;
-    for (const auto& r : requests)
+    for (const auto& r : requests) {
         text += std::to_string(++index) + "\t0.00001234\tterm.exe:1234\t" + r.first +
                 "\tSerial0\tSUCCESS\t" + r.second + "\r\n";
+    }
     return text;
 }
 
@@ -49,8 +51,9 @@ std::string readFile(const std::string& path)
 void ToolRun::SetUp()
 {
 #ifdef _WIN32
-    if (kqtest::testPorts().size() != 2)
+    if (kqtest::testPorts().size() != 2) {
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+    }
 #endif
 }
 

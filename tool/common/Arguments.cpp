@@ -14,8 +14,9 @@ std::vector<std::string> unknownArguments(const std::vector<std::string>& args,
     std::vector<std::string> unknown;
     for (const std::string& argument : args) {
         const std::string name = argument.substr(0, argument.find('='));
-        if (std::find(forms.begin(), forms.end(), name) == forms.end())
+        if (std::find(forms.begin(), forms.end(), name) == forms.end()) {
             unknown.push_back(argument);
+        }
     }
     return unknown;
 }
@@ -29,10 +30,11 @@ void warnAboutUnknownArguments(const char* program, int argc, char* argv[],
 void warnAboutUnknownArguments(const char* program, const std::vector<std::string>& args,
                                const std::vector<std::string>& forms)
 {
-    for (const std::string& argument : unknownArguments(args, forms))
+    for (const std::string& argument : unknownArguments(args, forms)) {
         printError(
             kq::format("warning: unknown argument '%s' ignored (%s --help lists the options)\n",
                        argument.c_str(), program));
+    }
 }
 
 }  // namespace quorvex

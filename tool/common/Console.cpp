@@ -17,8 +17,9 @@ void copyPrintsTo(std::string* sink)
 
 void print(const std::string& text)
 {
-    if (printCopy)
+    if (printCopy) {
         *printCopy += text;
+    }
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }

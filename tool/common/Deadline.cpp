@@ -15,8 +15,9 @@ bool Deadline::passed() const
 std::chrono::milliseconds Deadline::left() const
 {
     const auto rest = at_ - std::chrono::steady_clock::now();
-    if (rest.count() <= 0)
+    if (rest.count() <= 0) {
         return std::chrono::milliseconds(0);
+    }
     return std::chrono::duration_cast<std::chrono::milliseconds>(rest);
 }
 

@@ -19,19 +19,23 @@ std::string spacedHex(const std::vector<unsigned char>& bytes)
 std::string separatedHex(const unsigned char* bytes, unsigned int size)
 {
     std::string text = kq::NumberFormatter::buffer2stringU2(bytes, size);
-    if (!text.empty())
+    if (!text.empty()) {
         text.pop_back();
+    }
     return text;
 }
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
@@ -40,11 +44,13 @@ bool parseHexBytes(const std::string& text, std::vector<unsigned char>& bytes)
     bytes.clear();
     int high = -1;
     for (const char c : text) {
-        if (c == ' ' || c == '\t')
+        if (c == ' ' || c == '\t') {
             continue;
+        }
         const int value = hexDigit(c);
-        if (value < 0)
+        if (value < 0) {
             return false;
+        }
         if (high < 0) {
             high = value;
         } else {
@@ -58,8 +64,9 @@ bool parseHexBytes(const std::string& text, std::vector<unsigned char>& bytes)
 std::string printable(const std::vector<unsigned char>& bytes)
 {
     std::string text;
-    for (const unsigned char b : bytes)
+    for (const unsigned char b : bytes) {
         text += b >= 0x20 && b <= 0x7E ? static_cast<char>(b) : '.';
+    }
     return text;
 }
 

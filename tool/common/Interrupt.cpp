@@ -36,10 +36,12 @@ bool interruptRequested()
 void throwIfInterrupted()
 {
     const int signal = requested;
-    if (signal == SIGINT)
+    if (signal == SIGINT) {
         throw Interrupted("SIGINT", SIGINT);
-    if (signal != 0)
+    }
+    if (signal != 0) {
         throw Interrupted("SIGTERM", SIGTERM);
+    }
 }
 
 void restUntil(std::chrono::steady_clock::time_point end)
@@ -47,8 +49,9 @@ void restUntil(std::chrono::steady_clock::time_point end)
     for (;;) {
         throwIfInterrupted();
         const auto now = std::chrono::steady_clock::now();
-        if (now >= end)
+        if (now >= end) {
             return;
+        }
         std::this_thread::sleep_until(std::min(end, now + restSlice));
     }
 }

@@ -16,14 +16,18 @@ kq::io::SerialConfig fixedLineSettings(const std::string& deviceName)
 
 void applyLineChange(kq::io::SerialConfig& config, const LineChange& change)
 {
-    if (change.baudRate != 0)
+    if (change.baudRate != 0) {
         config.setBaudRate(change.baudRate);
-    if (change.dataSize != kq::io::DataBitsUnchanged)
+    }
+    if (change.dataSize != kq::io::DataBitsUnchanged) {
         config.setDataSize(change.dataSize);
-    if (change.parity != kq::io::ParityUnchanged)
+    }
+    if (change.parity != kq::io::ParityUnchanged) {
         config.setParity(change.parity);
-    if (change.stopBits != kq::io::StopBitsUnchanged)
+    }
+    if (change.stopBits != kq::io::StopBitsUnchanged) {
         config.setStopBits(change.stopBits);
+    }
 }
 
 std::string lineChangeText(const LineChange& change)

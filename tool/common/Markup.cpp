@@ -39,12 +39,13 @@ std::string jsonString(const std::string& text, HighBytes high)
     std::string result = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
+        if (c == '"' || c == '\\') {
             result += std::string("\\") + c;
-        else if (byte < 0x20 || (byte > 0x7E && high == HighBytes::Escaped))
+        } else if (byte < 0x20 || (byte > 0x7E && high == HighBytes::Escaped)) {
             result += kq::format("\\u%04X", static_cast<unsigned int>(byte));
-        else
+        } else {
             result += c;
+        }
     }
     return result + "\"";
 }

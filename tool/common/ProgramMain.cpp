@@ -58,8 +58,9 @@ int runMain(bool help, const std::string& helpText, const std::string& usage,
         return e.exitStatus();
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));
-        if (showUsage)
+        if (showUsage) {
             print(usage);
+        }
         return 1;
     }
 }

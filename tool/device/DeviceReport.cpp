@@ -22,8 +22,9 @@ void writeDeviceJson(const std::string& fileName, const std::string& log, const 
         out << separator << "    {\"line\": " << r.line
             << ", \"expected\": " << jsonString(hex(r.expected))
             << ", \"got\": " << jsonString(hex(r.got));
-        if (!r.mask.empty())
+        if (!r.mask.empty()) {
             out << ", \"mask\": " << jsonString(r.mask);
+        }
         out << ", \"verdict\": " << (r.matched ? "\"match\"" : "\"mismatch\"") << "}";
         separator = ",\n";
         matched += r.matched ? 1 : 0;
@@ -34,8 +35,9 @@ void writeDeviceJson(const std::string& fileName, const std::string& log, const 
                static_cast<long>(requests.size()), matched,
                static_cast<long>(requests.size()) - matched);
     out.close();
-    if (!out)
+    if (!out) {
         throw std::runtime_error(kq::format("can't write the report '%s'", fileName.c_str()));
+    }
 }
 
 }  // namespace quorvex

@@ -82,8 +82,9 @@ private:
     {
         AnswerCue cue;
         cue.since = lastAt_;
-        if (last_)
+        if (last_) {
             cue.recorded = recordedDelay(*last_, answer, dump_.elapsed);
+        }
         cue.purges = purgesAfterRequest_ ? purges_ : 0;
         return cue;
     }
@@ -97,8 +98,9 @@ private:
             const std::size_t n =
                 port_.read(block.data() + got, count - got, std::min(idle_.left(), activityCheck));
             got += n;
-            if (n > 0 || port_.hostActed())
+            if (n > 0 || port_.hostActed()) {
                 idle_.restart(timeout_);
+            }
         }
         block.resize(got);
         return block;
@@ -113,9 +115,10 @@ private:
         const auto mask = masks_.find(action.line);
         const bool masked = mask != masks_.end();
         const bool matched = masked ? mask->second.matches(arrived) : arrived == expected;
-        if (requests_)
+        if (requests_) {
             requests_->push_back(RequestRecord{action.line, expected, arrived,
                                                masked ? mask->second.text() : "", matched});
+        }
         if (matched) {
             ++matched_;
             print(kq::format("expect %ld bytes: match\n", count));
@@ -147,8 +150,9 @@ private:
 LoadedDump loadDump(PortMonReader& reader)
 {
     LoadedDump dump;
-    while (const PortMonAction* action = reader.next())
+    while (const PortMonAction* action = reader.next()) {
         dump.actions.push_back(*action);
+    }
     dump.elapsed = reader.elapsedReading();
     return dump;
 }
@@ -159,11 +163,13 @@ bool serveDump(const LoadedDump& dump, DevicePort& port, const DeviceOptions& op
     Session session(dump, port, options, requests);
     bool served = true;
     try {
-        if (!port.awaitHostOpen(options.timeout))
+        if (!port.awaitHostOpen(options.timeout)) {
             throw HostGone("did not open the port");
+        }
         session.hostOpened();
-        for (std::size_t at = 0; at < dump.actions.size(); ++at)
+        for (std::size_t at = 0; at < dump.actions.size(); ++at) {
             session.perform(at);
+        }
         port.awaitHostClose(options.timeout);
     } catch (const HostGone& e) {
         print(kq::format("host: %s\n", e.what()));

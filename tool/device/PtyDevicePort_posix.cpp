@@ -44,19 +44,22 @@ public:
     PtyDevicePort()
     {
         char path[128];
-        if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
+        if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0) {
             throw systemError("openpty");
+        }
         termios raw{};
         ::tcgetattr(slave_, &raw);
         ::cfmakeraw(&raw);
         ::tcsetattr(slave_, TCSANOW, &raw);
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         int packetMode = 1;
-        if (::ioctl(master_, TIOCPKT, &packetMode) != 0)
+        if (::ioctl(master_, TIOCPKT, &packetMode) != 0) {
             throw systemError("::ioctl(TIOCPKT)");
+        }
         watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0)
+        if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0) {
             throw systemError("inotify");
+        }
         // The loader resolves "-s=pts/N" to /dev/pts/N.
         terminal_ = std::string(path).substr(std::strlen("/dev/"));
     }
@@ -64,8 +67,9 @@ public:
     ~PtyDevicePort() override
     {
         ::close(watch_);
-        if (slave_ >= 0)
+        if (slave_ >= 0) {
             ::close(slave_);
+        }
         ::close(master_);
     }
 
@@ -96,8 +100,9 @@ public:
                 held_.erase(held_.begin(), held_.begin() + static_cast<long>(n));
                 return n;
             }
-            if (wait(POLLIN, deadline) == 0)
+            if (wait(POLLIN, deadline) == 0) {
                 return 0;
+            }
         }
     }
 
@@ -125,12 +130,13 @@ public:
         while (done < data.size()) {
             const ssize_t n = ::write(master_, data.data() + done, data.size() - done);
             wroteSinceFlush_ = wroteSinceFlush_ || n > 0;
-            if (n > 0)
+            if (n > 0) {
                 done += static_cast<std::size_t>(n);
-            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 throw systemError("write");
-            else if (wait(POLLOUT, deadline) == 0)
+            } else if (wait(POLLOUT, deadline) == 0) {
                 break;
+            }
         }
         return done;
     }
@@ -165,18 +171,24 @@ private:
         for (;;) {
             pollfd fds[2] = {{watch_, POLLIN, 0}, {master_, event, 0}};
             const int ready = ::poll(fds, event ? 2 : 1, pollMs(deadline));
-            if (ready < 0 && errno != EINTR)
+            if (ready < 0 && errno != EINTR) {
                 throw systemError("poll");
-            if (fds[0].revents & POLLIN)
+            }
+            if (fds[0].revents & POLLIN) {
                 takeHostEvents();
-            if (opened_ && openCount_ == 0)
+            }
+            if (opened_ && openCount_ == 0) {
                 throw HostGone("closed " + terminal_ + " before the end");
-            if (event == 0 && opened_)
+            }
+            if (event == 0 && opened_) {
                 return POLLIN;
-            if (fds[1].revents & event)
+            }
+            if (fds[1].revents & event) {
                 return event;
-            if (deadline.passed())
+            }
+            if (deadline.passed()) {
                 return 0;
+            }
         }
     }
 
@@ -186,22 +198,26 @@ private:
     {
         unsigned char packet[4097];
         const ssize_t n = ::read(master_, packet, sizeof packet);
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
             throw systemError("read");
-        if (n <= 0)
+        }
+        if (n <= 0) {
             return false;
-        if (packet[0] == TIOCPKT_DATA)
+        }
+        if (packet[0] == TIOCPKT_DATA) {
             held_.insert(held_.end(), packet + 1, packet + n);
-        else if (packet[0] & TIOCPKT_FLUSHREAD)
+        } else if (packet[0] & TIOCPKT_FLUSHREAD) {
             countFlush();
+        }
         return true;
     }
 
     void countFlush()
     {
         const auto now = std::chrono::steady_clock::now();
-        if (flushes_ == 0 || wroteSinceFlush_ || now - lastFlush_ > purgeSpread)
+        if (flushes_ == 0 || wroteSinceFlush_ || now - lastFlush_ > purgeSpread) {
             ++flushes_;
+        }
         lastFlush_ = now;
         wroteSinceFlush_ = false;
     }

@@ -49,30 +49,34 @@ const std::chrono::milliseconds defaultTimeout(10000);
 // here, where a bad value can be named.
 std::chrono::milliseconds hostTimeout(const StringOptionValue& option)
 {
-    if (!option.isSet)
+    if (!option.isSet) {
         return defaultTimeout;
+    }
     int ms = 0;
-    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms <= 0)
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms <= 0) {
         throw std::runtime_error(
             kq::format("invalid timeout '%s': give a whole number of milliseconds above 0",
                        option.value.c_str()));
+    }
     return std::chrono::milliseconds(ms);
 }
 
 void setLatency(const StringOptionValue& option, quorvex::DeviceOptions& options)
 {
     using Latency = quorvex::DeviceOptions::Latency;
-    if (!option.isSet)
+    if (!option.isSet) {
         return;
+    }
     if (option.value == "recorded") {
         options.latency = Latency::Recorded;
         return;
     }
     int ms = 0;
-    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0)
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0) {
         throw std::runtime_error(
             kq::format("invalid --latency '%s': give 'recorded' or a whole number of milliseconds",
                        option.value.c_str()));
+    }
     options.latency = Latency::Fixed;
     options.fixedLatency = std::chrono::milliseconds(ms);
 }
@@ -81,16 +85,18 @@ void setLatency(const StringOptionValue& option, quorvex::DeviceOptions& options
 std::vector<unsigned char> defaultAnswer(std::string text)
 {
     text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-    if (text.empty() || text.size() % 2 != 0)
+    if (text.empty() || text.size() % 2 != 0) {
         throw std::runtime_error("invalid --default: give the answer as hex bytes, e.g. 6F00");
+    }
     return kq::NumberFormatter::string2buffer(text);
 }
 
 std::unique_ptr<quorvex::DevicePort> openPort(bool pty, const std::string& serialName,
                                               std::chrono::milliseconds timeout)
 {
-    if (pty)
+    if (pty) {
         return quorvex::openPseudoTerminal();
+    }
     return quorvex::openSerialPort(serialName, timeout);
 }
 
@@ -129,17 +135,20 @@ int main(int argc, char* argv[])
         serving.timeout = hostTimeout(timeout);
         setLatency(latency, serving);
         serving.match = match.isSet;
-        if (answer.isSet && !match.isSet)
+        if (answer.isSet && !match.isSet) {
             throw std::runtime_error("--default answers unknown requests: it needs --match");
+        }
         serving.hasDefault = answer.isSet;
-        if (answer.isSet)
+        if (answer.isSet) {
             serving.defaultAnswer = defaultAnswer(answer.value);
+        }
         quorvex::ReaderOptions reading;
         reading.lenient = lenient.isSet;
         reading.port = port.value;
         reading.dot = dot.isSet ? quorvex::dotByte(dot.value) : -1;
-        if (mask.isSet)
+        if (mask.isSet) {
             serving.masks = quorvex::readMaskFile(mask.value);
+        }
         quorvex::PortMonReader reader(input.value, reading);
         const quorvex::LoadedDump dump = quorvex::loadDump(reader);
         const auto device = openPort(pty.isSet, serial.value, serving.timeout);
@@ -147,8 +156,9 @@ int main(int argc, char* argv[])
         std::vector<quorvex::RequestRecord> requests;
         const bool served = serving.match ? quorvex::serveRequests(dump, *device, serving)
                                           : quorvex::serveDump(dump, *device, serving, &requests);
-        if (json.isSet)
+        if (json.isSet) {
             quorvex::writeDeviceJson(json.value, input.value, device->name(), requests);
+        }
         return served ? 0 : 1;
     } catch (const std::exception& e) {
         print(kq::format("ERROR: %s\n", e.what()));

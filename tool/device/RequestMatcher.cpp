@@ -13,11 +13,13 @@ void RequestMatcher::feed(const unsigned char* data, std::size_t size)
 
 bool RequestMatcher::next(Found& found, bool quiet)
 {
-    if (held_.empty())
+    if (held_.empty()) {
         return false;
+    }
     const long complete = completeAt(0);
-    if (unfinishedAt(0) && !quiet)
+    if (unfinishedAt(0) && !quiet) {
         return false;
+    }
     if (complete >= 0) {
         found = take(complete, requests_[static_cast<std::size_t>(complete)].size());
         return true;
@@ -25,10 +27,12 @@ bool RequestMatcher::next(Found& found, bool quiet)
     // Unknown up to where a request starts; one that may still be arriving
     // leaves everything undecided until the host pauses.
     std::size_t at = 1;
-    while (at < held_.size() && completeAt(at) < 0 && (quiet || !unfinishedAt(at)))
+    while (at < held_.size() && completeAt(at) < 0 && (quiet || !unfinishedAt(at))) {
         ++at;
-    if (!quiet && (at == held_.size() || completeAt(at) < 0))
+    }
+    if (!quiet && (at == held_.size() || completeAt(at) < 0)) {
         return false;
+    }
     found = take(-1, at);
     return true;
 }
@@ -41,8 +45,9 @@ long RequestMatcher::completeAt(std::size_t at) const
         const Bytes& r = requests_[i];
         if (!r.empty() && r.size() <= left &&
             std::equal(r.begin(), r.end(), held_.begin() + static_cast<long>(at)) &&
-            (best < 0 || r.size() > requests_[static_cast<std::size_t>(best)].size()))
+            (best < 0 || r.size() > requests_[static_cast<std::size_t>(best)].size())) {
             best = static_cast<long>(i);
+        }
     }
     return best;
 }

@@ -43,18 +43,21 @@ std::vector<Rule> rulesOf(const LoadedDump& dump)
     for (const PortMonAction& action : dump.actions) {
         if (action.kind == ActionKind::Send) {
             open = nullptr;
-            if (action.data.empty())
+            if (action.data.empty()) {
                 continue;
+            }
             auto rule = std::find_if(rules.begin(), rules.end(),
                                      [&](const Rule& r) { return r.request == action.data; });
-            if (rule == rules.end())
+            if (rule == rules.end()) {
                 rule = rules.insert(rules.end(), Rule{action.data, {}, 0});
+            }
             rule->answers.emplace_back();
             open = &rule->answers.back();
             request = &action;
         } else if (open && action.kind == ActionKind::Recv && !action.data.empty()) {
-            if (open->bytes.empty())
+            if (open->bytes.empty()) {
                 open->delay = recordedDelay(*request, action, dump.elapsed);
+            }
             open->bytes.insert(open->bytes.end(), action.data.begin(), action.data.end());
         } else if (open && action.kind == ActionKind::Purge && open->bytes.empty()) {
             ++open->purges;
@@ -66,8 +69,9 @@ std::vector<Rule> rulesOf(const LoadedDump& dump)
 std::vector<Bytes> requestsOf(const std::vector<Rule>& rules)
 {
     std::vector<Bytes> requests;
-    for (const Rule& rule : rules)
+    for (const Rule& rule : rules) {
         requests.push_back(rule.request);
+    }
     return requests;
 }
 
@@ -95,11 +99,13 @@ public:
                 matcher_.feed(buffer, n);
                 lastByte = Clock::now();
             }
-            if (n > 0 || port_.hostActed())
+            if (n > 0 || port_.hostActed()) {
                 idle.restart(options_.timeout);
+            }
             Found found;
-            while (matcher_.next(found, Clock::now() - lastByte >= requestPause))
+            while (matcher_.next(found, Clock::now() - lastByte >= requestPause)) {
                 take(found, lastByte, true);
+            }
         }
     }
 
@@ -107,8 +113,9 @@ public:
     void finish()
     {
         Found found;
-        while (matcher_.next(found, true))
+        while (matcher_.next(found, true)) {
             take(found, Clock::now(), false);
+        }
     }
 
     bool summarize() const
@@ -128,8 +135,9 @@ private:
         if (found.request < 0) {
             ++unknown_;
             print(kq::format("unknown request %s\n", hex(found.bytes).c_str()));
-            if (answering && options_.hasDefault)
+            if (answering && options_.hasDefault) {
                 responder_.answer(options_.defaultAnswer, cue);
+            }
             return;
         }
         ++answered_;
@@ -138,8 +146,9 @@ private:
         print(kq::format("request %s\n", hex(found.bytes).c_str()));
         cue.recorded = answer.delay;
         cue.purges = answer.purges;
-        if (answering && !answer.bytes.empty())
+        if (answering && !answer.bytes.empty()) {
             responder_.answer(answer.bytes, cue);
+        }
     }
 
     DevicePort& port_;
@@ -158,8 +167,9 @@ bool serveRequests(const LoadedDump& dump, DevicePort& port, const DeviceOptions
     RequestSession session(dump, port, options);
     bool served = true;
     try {
-        if (!port.awaitHostOpen(options.timeout))
+        if (!port.awaitHostOpen(options.timeout)) {
             throw HostGone("did not open the port");
+        }
         session.serve();
     } catch (const HostGone& e) {
         session.finish();

@@ -61,13 +61,15 @@ void Responder::answer(const std::vector<unsigned char>& data, const AnswerCue& 
 // Unseen: the recorded time; the bound keeps a host's read window open.
 void Responder::holdForPurges(const AnswerCue& cue)
 {
-    if (cue.purges == 0)
+    if (cue.purges == 0) {
         return;
+    }
     const Clock::time_point bound = cue.since + purgeBound;
     if (!port_.seesFlushes()) {
-        if (cue.recorded.count() >= 0)
+        if (cue.recorded.count() >= 0) {
             std::this_thread::sleep_for(until(std::min<Clock::time_point>(
                 bound, cue.since + std::chrono::ceil<std::chrono::milliseconds>(cue.recorded))));
+        }
         return;
     }
     long seen = port_.flushes();
@@ -75,12 +77,14 @@ void Responder::holdForPurges(const AnswerCue& cue)
     while (seen - flushBase_ < cue.purges) {
         const Clock::time_point end =
             seen > flushBase_ ? std::min(bound, changed + purgeSettle) : bound;
-        if (Clock::now() >= end)
+        if (Clock::now() >= end) {
             break;
+        }
         port_.awaitFlush(seen, until(end));
         const long now = port_.flushes();
-        if (now != seen)
+        if (now != seen) {
             changed = Clock::now();
+        }
         seen = now;
     }
 }
@@ -88,11 +92,12 @@ void Responder::holdForPurges(const AnswerCue& cue)
 void Responder::holdForLatency(const AnswerCue& cue)
 {
     std::chrono::milliseconds delay(0);
-    if (options_.latency == DeviceOptions::Latency::Fixed)
+    if (options_.latency == DeviceOptions::Latency::Fixed) {
         delay = options_.fixedLatency;
-    else if (options_.latency == DeviceOptions::Latency::Recorded && cue.recorded.count() > 0)
+    } else if (options_.latency == DeviceOptions::Latency::Recorded && cue.recorded.count() > 0) {
         delay =
             std::min(std::chrono::ceil<std::chrono::milliseconds>(cue.recorded), options_.timeout);
+    }
     std::this_thread::sleep_for(until(cue.since + delay));
 }
 

@@ -46,12 +46,15 @@ public:
         const Deadline deadline(timeout);
         for (;;) {
             const unsigned int waiting = port_.available();
-            if (waiting > 0)
+            if (waiting > 0) {
                 return port_.recv(buffer, std::min(waiting, static_cast<unsigned int>(size)));
-            if (port_.deviceLost())
+            }
+            if (port_.deviceLost()) {
                 throw HostGone(deviceName_ + " has gone away");
-            if (deadline.passed())
+            }
+            if (deadline.passed()) {
                 return 0;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }

@@ -39,11 +39,13 @@ bool isSuccess(const Bytes& response)
 int listReaders(const Options& options)
 {
     const auto names = kq::io::enumeratePCSCDevices();
-    if (names.empty())
+    if (names.empty()) {
         throw std::runtime_error("no readers found");
+    }
     const Report report(options.json);
-    for (const auto& name : names)
+    for (const auto& name : names) {
         report.reader(name);
+    }
     return 0;
 }
 
@@ -66,14 +68,16 @@ int sendApdus(const std::string& name, const std::vector<std::string>& texts,
               const Options& options)
 {
     std::vector<Bytes> commands;
-    for (const auto& text : texts)
+    for (const auto& text : texts) {
         commands.push_back(parseCommand(text));
+    }
     const auto reader = connectCard(name);
     const Report report(options.json);
     bool allSucceeded = true;
-    for (const auto& command : commands)
+    for (const auto& command : commands) {
         allSucceeded =
             isSuccess(exchange(*reader, command, options, report, 0, {})) && allSucceeded;
+    }
     reader->disconnect();
     return allSucceeded ? 0 : 1;
 }
@@ -81,8 +85,9 @@ int sendApdus(const std::string& name, const std::vector<std::string>& texts,
 int showAtr(const std::string& hexText, const Options& options)
 {
     Bytes bytes;
-    if (!parseHexBytes(hexText, bytes))
+    if (!parseHexBytes(hexText, bytes)) {
         throw UsageError(kq::format("'%s' is not hex: two hex digits a byte", hexText.c_str()));
+    }
     Atr atr;
     try {
         atr = decodeAtr(bytes);

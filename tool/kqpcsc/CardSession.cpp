@@ -34,9 +34,10 @@ std::unique_ptr<pcsc> openReader(const std::string& name)
 {
     auto reader = openReaderContext(name);
     const auto names = kq::io::enumeratePCSCDevices();
-    if (std::find(names.begin(), names.end(), name) == names.end())
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
         throw std::runtime_error(
             kq::format("no reader named '%s' ('kqpcsc list' shows the readers)", name.c_str()));
+    }
     return reader;
 }
 
@@ -44,8 +45,9 @@ std::unique_ptr<pcsc> openReader(const std::string& name)
 std::unique_ptr<pcsc> connectCard(const std::string& name)
 {
     auto reader = openReader(name);
-    if (!reader->isCardPresented())
+    if (!reader->isCardPresented()) {
         throw std::runtime_error(kq::format("no card in '%s'", name.c_str()));
+    }
     reader->connect();
     return reader;
 }
@@ -70,8 +72,9 @@ Bytes exchange(pcsc& reader, const Bytes& command, const Options& options, const
         return single.response;
     }
     const T0Result result = exchangeT0(transmit, command);
-    for (const auto& step : result.steps)
+    for (const auto& step : result.steps) {
         report.exchange(step, note);
+    }
     note.joined = true;
     note.verdict = judge ? judge(result.response) : "";
     report.exchange({command, result.response}, note);

@@ -60,8 +60,9 @@ unsigned int parseTimeout(const std::string& text)
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
     if (text.empty() || text[0] < '0' || text[0] > '9' || *end != '\0' ||
-        value >= kq::io::InfiniteTimeout)
+        value >= kq::io::InfiniteTimeout) {
         throw UsageError(kq::format("'%s' is not a time-out in milliseconds", text.c_str()));
+    }
     return static_cast<unsigned int>(value);
 }
 
@@ -78,30 +79,33 @@ void applyOption(const std::string& arg, CommandLine& line)
     const auto takes = [&](const char* option) {
         return allowed != allowedOptions.end() && allowed->second.find(option) != std::string::npos;
     };
-    if (arg == "--json" && takes("json"))
+    if (arg == "--json" && takes("json")) {
         line.options.json = true;
-    else if (arg == "--t0" && takes("t0"))
+    } else if (arg == "--t0" && takes("t0")) {
         line.options.t0 = true;
-    else if (arg == "--keep-going" && takes("keep"))
+    } else if (arg == "--keep-going" && takes("keep")) {
         line.options.keepGoing = true;
-    else if (arg.compare(0, 10, "--timeout=") == 0 && takes("timeout"))
+    } else if (arg.compare(0, 10, "--timeout=") == 0 && takes("timeout")) {
         line.options.timeoutMs = parseTimeout(arg.substr(10));
-    else
+    } else {
         throw UsageError(
             kq::format("'%s' is not an option of '%s'", arg.c_str(), line.command.c_str()));
+    }
 }
 
 CommandLine parse(const std::vector<std::string>& args)
 {
     CommandLine line;
-    if (args.empty())
+    if (args.empty()) {
         throw UsageError("no command given");
+    }
     line.command = args[0];
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i].compare(0, 2, "--") == 0)
+        if (args[i].compare(0, 2, "--") == 0) {
             applyOption(args[i], line);
-        else
+        } else {
             line.operands.push_back(args[i]);
+        }
     }
     return line;
 }
@@ -114,22 +118,29 @@ int runCommandLine(const std::vector<std::string>& args)
     const std::string& command = line.command;
     const auto& operands = line.operands;
     const Options& options = line.options;
-    if (command == "list" && operands.empty())
+    if (command == "list" && operands.empty()) {
         return listReaders(options);
-    if (command == "status" && operands.size() == 1)
+    }
+    if (command == "status" && operands.size() == 1) {
         return showStatus(operands[0], options);
-    if (command == "send" && operands.size() >= 2)
+    }
+    if (command == "send" && operands.size() >= 2) {
         return sendApdus(operands[0], {operands.begin() + 1, operands.end()}, options);
-    if (command == "run" && operands.size() == 2)
+    }
+    if (command == "run" && operands.size() == 2) {
         return runScript(operands[0], operands[1], options);
-    if (command == "wait" && operands.size() == 1)
+    }
+    if (command == "wait" && operands.size() == 1) {
         return waitForCard(operands[0], options);
-    if (command == "watch" && operands.empty())
+    }
+    if (command == "watch" && operands.empty()) {
         return watchReaders(options);
+    }
     if (command == "atr" && !operands.empty()) {
         std::string hexText;
-        for (const auto& operand : operands)
+        for (const auto& operand : operands) {
             hexText += operand;
+        }
         return showAtr(hexText, options);
     }
     if ((command == "help" || command == "--help" || command == "-h") && args.size() == 1) {

@@ -49,8 +49,9 @@ void updateReaderList(std::vector<ReaderState>& readers, const Report& report)
             ++it;
             continue;
         }
-        if (it->present)
+        if (it->present) {
             report.event("card removed", it->reader, {});
+        }
         report.event("reader removed", it->reader, {});
         it = readers.erase(it);
     }
@@ -65,10 +66,12 @@ void updateReaderList(std::vector<ReaderState>& readers, const Report& report)
 void reportCard(const ReaderState& before, const ReaderState& now, const Report& report)
 {
     const bool otherCard = before.present && now.present && before.atr != now.atr;
-    if (before.present && (!now.present || otherCard))
+    if (before.present && (!now.present || otherCard)) {
         report.event("card removed", now.reader, {});
-    if (now.present && (!before.present || otherCard))
+    }
+    if (now.present && (!before.present || otherCard)) {
         report.event("card inserted", now.reader, now.atr);
+    }
 }
 
 }  // namespace
@@ -80,14 +83,17 @@ int waitForCard(const std::string& name, const Options& options)
     const TimeLimit limit(options.timeoutMs);
     std::vector<ReaderState> state{ReaderState{name}};
     kq::io::waitForReaderChange(state, 0);
-    if (!state[0].present)
+    if (!state[0].present) {
         report.waiting(name);
+    }
     while (!state[0].present) {
-        if (state[0].gone)
+        if (state[0].gone) {
             throw std::runtime_error(kq::format("the reader '%s' is gone", name.c_str()));
-        if (!kq::io::waitForReaderChange(state, limit.left()))
+        }
+        if (!kq::io::waitForReaderChange(state, limit.left())) {
             throw std::runtime_error(
                 kq::format("no card in '%s' within %u ms", name.c_str(), options.timeoutMs));
+        }
     }
     report.event("card present", name, state[0].atr);
     return 0;
@@ -105,17 +111,20 @@ int watchReaders(const Options& options)
     for (;;) {
         std::vector<ReaderState> states = readers;
         states.push_back(list);
-        if (!kq::io::waitForReaderChange(states, limit.left()))
+        if (!kq::io::waitForReaderChange(states, limit.left())) {
             return 0;
+        }
         list = states.back();
         states.pop_back();
-        for (std::size_t i = 0; i < readers.size(); ++i)
+        for (std::size_t i = 0; i < readers.size(); ++i) {
             reportCard(readers[i], states[i], report);
+        }
         readers = states;
         const bool anyGone = std::any_of(readers.begin(), readers.end(),
                                          [](const ReaderState& r) { return r.gone; });
-        if (list.changed || anyGone)
+        if (list.changed || anyGone) {
             updateReaderList(readers, report);
+        }
     }
 }
 

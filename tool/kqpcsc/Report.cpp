@@ -39,12 +39,13 @@ std::string timeStamp()
 std::string atrJson(const Atr& atr)
 {
     std::string array;
-    for (const auto& b : atr.structure)
+    for (const auto& b : atr.structure) {
         array += (array.empty() ? "" : ", ") + JsonLine()
                                                    .add("byte", b.name)
                                                    .add("value", kq::format("%02X", b.value))
                                                    .add("meaning", b.meaning)
                                                    .object();
+    }
     return "[" + array + "]";
 }
 
@@ -61,18 +62,21 @@ void Report::status(const std::string& reader, bool present, const std::string& 
     if (json_) {
         JsonLine line;
         line.add("reader", reader).add("present", present);
-        if (present)
+        if (present) {
             line.add("state", state).add("atr", hex(atr));
+        }
         print(line.text());
         return;
     }
     print(kq::format("reader: %s\ncard: %s\n", reader.c_str(), present ? "present" : "absent"));
-    if (!present)
+    if (!present) {
         return;
+    }
     print(kq::format("state: %s\nATR: %s\n", state.c_str(), spaced(atr).c_str()));
     try {
-        for (const auto& line : describeAtr(decodeAtr(atr)))
+        for (const auto& line : describeAtr(decodeAtr(atr))) {
             print("  " + line + "\n");
+        }
     } catch (const AtrError& e) {
         print(kq::format("  not a valid ATR: %s\n", e.what()));
     }
@@ -81,8 +85,9 @@ void Report::status(const std::string& reader, bool present, const std::string& 
 void Report::atr(const Bytes& bytes, const Atr& atr) const
 {
     if (!json_) {
-        for (const auto& line : describeAtr(atr))
+        for (const auto& line : describeAtr(atr)) {
             print(line + "\n");
+        }
         return;
     }
     JsonLine line;
@@ -92,8 +97,9 @@ void Report::atr(const Bytes& bytes, const Atr& atr) const
         .addJson("bytes", atrJson(atr))
         .add("historical", hex(atr.historical))
         .add("historicalText", printable(atr.historical));
-    if (atr.hasTck)
+    if (atr.hasTck) {
         line.add("tck", kq::format("%02X", atr.tck)).add("tckValid", atr.tckValid());
+    }
     print(line.text());
 }
 
@@ -105,25 +111,30 @@ void Report::exchange(const Exchange& exchange, const ExchangeNote& note) const
     if (json_) {
         JsonLine line;
         line.add("command", hex(exchange.command)).add("response", hex(data)).add("sw", hex(sw));
-        if (note.line > 0)
+        if (note.line > 0) {
             line.add("line", note.line);
-        if (note.joined)
+        }
+        if (note.joined) {
             line.add("joined", true);
-        if (!note.verdict.empty())
+        }
+        if (!note.verdict.empty()) {
             line.add("verdict", note.verdict);
+        }
         print(line.text());
         return;
     }
-    if (!note.joined)
+    if (!note.joined) {
         print("-> " + spaced(exchange.command) + "\n");
+    }
     print(kq::format("%s %s%sSW %s\n", note.joined ? "<=" : "<-", spaced(data).c_str(),
                      data.empty() ? "" : "  ", spaced(sw).c_str()));
 }
 
 void Report::verdict(int line, const std::string& verdict) const
 {
-    if (!json_)
+    if (!json_) {
         print(kq::format("line %d: %s\n", line, verdict.c_str()));
+    }
 }
 
 void Report::reset(int line) const
@@ -138,8 +149,9 @@ void Report::event(const std::string& event, const std::string& reader, const By
     if (json_) {
         JsonLine line;
         line.add("event", event).add("reader", reader);
-        if (!atr.empty())
+        if (!atr.empty()) {
             line.add("atr", hex(atr));
+        }
         print(line.add("time", time).text());
         return;
     }

@@ -15,8 +15,9 @@ const char* const Blanks = " \t\r";
 std::string trimmed(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string::npos)
+    if (first == std::string::npos) {
         return "";
+    }
     return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
 }
 
@@ -25,8 +26,9 @@ Expectation readExpectation(int line, const std::string& text)
     Expectation expectation;
     for (std::size_t p = text.find_first_not_of(Blanks); p != std::string::npos;
          p = text.find_first_not_of(Blanks, p)) {
-        if (expectation.anyMore)
+        if (expectation.anyMore) {
             throw ScriptError(line, "'*' ends an expectation: nothing may follow it");
+        }
         if (text[p] == '*') {
             expectation.anyMore = true;
             ++p;
@@ -34,17 +36,19 @@ Expectation readExpectation(int line, const std::string& text)
         }
         const int high = hexDigit(text[p]);
         const int low = p + 1 < text.size() ? hexDigit(text[p + 1]) : -1;
-        if (text.compare(p, 2, "??") == 0)
+        if (text.compare(p, 2, "??") == 0) {
             expectation.bytes.push_back(Expectation::AnyByte);
-        else if (high >= 0 && low >= 0)
+        } else if (high >= 0 && low >= 0) {
             expectation.bytes.push_back(high << 4 | low);
-        else
+        } else {
             throw ScriptError(line, kq::format("'%s' is not a byte: two hex digits or ?? expected",
                                                text.substr(p, 2).c_str()));
+        }
         p += 2;
     }
-    if (expectation.bytes.empty() && !expectation.anyMore)
+    if (expectation.bytes.empty() && !expectation.anyMore) {
         throw ScriptError(line, "nothing expected after '=>'");
+    }
     return expectation;
 }
 
@@ -58,10 +62,11 @@ ScriptStep readStep(int line, const std::string& text)
     }
     const std::size_t arrow = text.find("=>");
     const std::string command = trimmed(text.substr(0, arrow));
-    if (!parseHexBytes(command, step.command) || step.command.size() < 4)
+    if (!parseHexBytes(command, step.command) || step.command.size() < 4) {
         throw ScriptError(line, kq::format("'%s' is not a command APDU: two hex digits a byte, "
                                            "at least 4 bytes",
                                            command.c_str()));
+    }
     if (arrow != std::string::npos) {
         step.expects = true;
         step.expectation = readExpectation(line, text.substr(arrow + 2));
@@ -77,8 +82,9 @@ std::vector<ScriptStep> readScript(std::istream& in)
     std::string text;
     for (int line = 1; std::getline(in, text); ++line) {
         const std::string content = trimmed(text.substr(0, text.find('#')));
-        if (!content.empty())
+        if (!content.empty()) {
             steps.push_back(readStep(line, content));
+        }
     }
     return steps;
 }
@@ -86,11 +92,14 @@ std::vector<ScriptStep> readScript(std::istream& in)
 bool matches(const Expectation& expectation, const std::vector<unsigned char>& response)
 {
     const auto& bytes = expectation.bytes;
-    if (response.size() < bytes.size() || (!expectation.anyMore && response.size() > bytes.size()))
+    if (response.size() < bytes.size() ||
+        (!expectation.anyMore && response.size() > bytes.size())) {
         return false;
+    }
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != Expectation::AnyByte && bytes[i] != response[i])
+        if (bytes[i] != Expectation::AnyByte && bytes[i] != response[i]) {
             return false;
+        }
     }
     return true;
 }
@@ -98,10 +107,12 @@ bool matches(const Expectation& expectation, const std::vector<unsigned char>& r
 std::string expectationText(const Expectation& expectation)
 {
     std::string text;
-    for (const int b : expectation.bytes)
+    for (const int b : expectation.bytes) {
         text += b == Expectation::AnyByte ? "?? " : kq::format("%02X ", b);
-    if (expectation.anyMore)
+    }
+    if (expectation.anyMore) {
         text += "* ";
+    }
     text.pop_back();
     return text;
 }

@@ -18,8 +18,9 @@ using kq::io::pcsc;
 std::vector<ScriptStep> readScriptFile(const std::string& file)
 {
     std::ifstream in(file, std::ios::binary);
-    if (!in)
+    if (!in) {
         throw std::runtime_error(kq::format("can't open the script '%s'", file.c_str()));
+    }
     try {
         return readScript(in);
     } catch (const ScriptError& e) {
@@ -37,8 +38,9 @@ bool runStep(pcsc& reader, const ScriptStep& step, const Options& options, const
     }
     bool held = true;
     const Judge judge = [&step, &held](const Bytes& response) {
-        if (!step.expects)
+        if (!step.expects) {
             return std::string();
+        }
         held = matches(step.expectation, response);
         return std::string(held ? "pass" : "fail");
     };
@@ -52,8 +54,9 @@ bool runStep(pcsc& reader, const ScriptStep& step, const Options& options, const
 std::string lineList(const std::vector<int>& lines)
 {
     std::string text;
-    for (const int line : lines)
+    for (const int line : lines) {
         text += (text.empty() ? "" : ", ") + std::to_string(line);
+    }
     return text;
 }
 
@@ -68,13 +71,15 @@ int runScript(const std::string& name, const std::string& file, const Options& o
     for (const auto& step : steps) {
         if (!runStep(*reader, step, options, report)) {
             failed.push_back(step.line);
-            if (!options.keepGoing)
+            if (!options.keepGoing) {
                 break;
+            }
         }
     }
     reader->disconnect();
-    if (failed.empty())
+    if (failed.empty()) {
         return 0;
+    }
     printError(kq::format("kqpcsc: %s: expectation not met on line%s %s\n", file.c_str(),
                           failed.size() > 1 ? "s" : "", lineList(failed).c_str()));
     return 1;

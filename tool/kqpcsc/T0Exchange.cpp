@@ -29,12 +29,13 @@ Bytes withLe(const Bytes& command, unsigned char le)
     Bytes result = command;
     const std::size_t size = command.size();
     const std::size_t lc = size > 4 ? command[4] : 0;
-    if (size == 4 || (lc > 0 && size == 5 + lc))
+    if (size == 4 || (lc > 0 && size == 5 + lc)) {
         result.push_back(le);
-    else if (size == 5 || (lc > 0 && size == 6 + lc))
+    } else if (size == 5 || (lc > 0 && size == 6 + lc)) {
         result.back() = le;
-    else
+    } else {
         result.clear();
+    }
     return result;
 }
 

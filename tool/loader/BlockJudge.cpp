@@ -50,10 +50,12 @@ BlockRecord judge(const ExpectedBlock& block, std::vector<unsigned char> got,
         record.firstByteMs = msBetween(requestEnd, arrival.first);
         record.lastByteMs = msBetween(requestEnd, arrival.last);
     }
-    if (!record.pattern.matches(record.got))
+    if (!record.pattern.matches(record.got)) {
         record.verdict = Verdict::Mismatch;
-    else if (options.maxLatency > 0 && record.firstByteMs > static_cast<double>(options.maxLatency))
+    } else if (options.maxLatency > 0 &&
+               record.firstByteMs > static_cast<double>(options.maxLatency)) {
         record.verdict = Verdict::Late;
+    }
     printVerdict(record, block, options.maxLatency);
     return record;
 }

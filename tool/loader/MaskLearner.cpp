@@ -11,14 +11,16 @@ BytePattern learnBlock(const std::vector<RunRecord>& runs, std::size_t index)
     BytePattern pattern = runs.front().blocks[index].pattern;
     std::size_t shortest = pattern.bytes.size();
     for (const RunRecord& run : runs) {
-        if (index >= run.blocks.size())
+        if (index >= run.blocks.size()) {
             continue;
+        }
         const std::vector<unsigned char>& got = run.blocks[index].got;
         pattern.anyTail = pattern.anyTail || got.size() != pattern.bytes.size();
         shortest = std::min(shortest, got.size());
         for (std::size_t i = 0; i < std::min(got.size(), pattern.bytes.size()); ++i) {
-            if (pattern.bytes[i] != got[i])
+            if (pattern.bytes[i] != got[i]) {
                 pattern.bytes[i] = BytePattern::any;
+            }
         }
     }
     pattern.bytes.resize(shortest);
@@ -30,12 +32,14 @@ BytePattern learnBlock(const std::vector<RunRecord>& runs, std::size_t index)
 MaskSet learnMasks(const std::vector<RunRecord>& runs)
 {
     MaskSet masks;
-    if (runs.empty())
+    if (runs.empty()) {
         return masks;
+    }
     for (std::size_t index = 0; index < runs.front().blocks.size(); ++index) {
         const BytePattern learned = learnBlock(runs, index);
-        if (learned.wildcards() > 0 || learned.anyTail)
+        if (learned.wildcards() > 0 || learned.anyTail) {
             masks[runs.front().blocks[index].line] = learned;
+        }
     }
     return masks;
 }

@@ -13,8 +13,9 @@ const std::chrono::milliseconds redraw(250);
 
 std::string timeLeft(std::chrono::seconds left)
 {
-    if (left.count() >= 90)
+    if (left.count() >= 90) {
         return kq::format("about %ld min left", static_cast<long>((left.count() + 30) / 60));
+    }
     return kq::format("about %ld s left", static_cast<long>(left.count()));
 }
 
@@ -35,8 +36,9 @@ std::string Progress::text(long done, long total, long failures, std::chrono::se
     const long percent = total > 0 ? static_cast<long>(100.0 * done / total) : 100;
     std::string line = kq::format("step %ld of %ld, %ld%%, %ld %s", done, total, percent, failures,
                                   failures == 1 ? "mismatch" : "mismatches");
-    if (done > 0 && done < total)
+    if (done > 0 && done < total) {
         line += ", " + timeLeft(std::chrono::seconds(elapsed.count() * (total - done) / done));
+    }
     return line;
 }
 
@@ -44,8 +46,9 @@ void Progress::step(long failures)
 {
     ++done_;
     const auto now = std::chrono::steady_clock::now();
-    if (!enabled_ || now - drawn_ < redraw)
+    if (!enabled_ || now - drawn_ < redraw) {
         return;
+    }
     drawn_ = now;
     const std::string line = text(done_, total_, failures,
                                   std::chrono::duration_cast<std::chrono::seconds>(now - start_));
@@ -58,8 +61,9 @@ void Progress::step(long failures)
 
 void Progress::clear()
 {
-    if (shown_ == 0)
+    if (shown_ == 0) {
         return;
+    }
     std::fprintf(stderr, "\r%s\r", std::string(shown_, ' ').c_str());
     std::fflush(stderr);
     shown_ = 0;

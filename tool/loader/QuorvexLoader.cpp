@@ -65,19 +65,22 @@ struct Options {
 std::chrono::milliseconds duration(const StringOptionValue& option, const char* name,
                                    std::chrono::milliseconds otherwise)
 {
-    if (!option.isSet)
+    if (!option.isSet) {
         return otherwise;
+    }
     int ms = 0;
-    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0)
+    if (!kq::NumberParser::tryParseInt32(option.value, ms) || ms < 0) {
         throw std::runtime_error(
             kq::format("invalid --%s '%s': give a whole number of ms", name, option.value.c_str()));
+    }
     return std::chrono::milliseconds(ms);
 }
 
 std::string fileName(const StringOptionValue& option, const char* name)
 {
-    if (option.isSet && option.value.empty())
+    if (option.isSet && option.value.empty()) {
         throw std::runtime_error(kq::format("--%s needs a file name: --%s=FILE", name, name));
+    }
     return option.value;
 }
 
@@ -88,21 +91,27 @@ void verdictOptions(const Options& o, quorvex::ReplayOptions& result)
                       fileName(o.html, "html")};
     result.judging.maxLatency =
         static_cast<long>(duration(o.maxLatency, "max-latency", {}).count());
-    if (o.maxLatency.isSet && result.judging.maxLatency == 0)
+    if (o.maxLatency.isSet && result.judging.maxLatency == 0) {
         throw std::runtime_error("invalid --max-latency '0': give a limit of 1 ms or more");
+    }
     result.failFast = o.failFast.isSet;
-    if (o.mask.isSet)
+    if (o.mask.isSet) {
         result.judging.masks = quorvex::readMaskFile(fileName(o.mask, "mask"));
+    }
     result.learnMasks = fileName(o.learnMasks, "learn-masks");
     int repeat = 1;
-    if (o.repeat.isSet && (!kq::NumberParser::tryParseInt32(o.repeat.value, repeat) || repeat < 1))
+    if (o.repeat.isSet &&
+        (!kq::NumberParser::tryParseInt32(o.repeat.value, repeat) || repeat < 1)) {
         throw std::runtime_error(kq::format("invalid --repeat '%s': give how many times, 1 or more",
                                             o.repeat.value.c_str()));
+    }
     result.repeat = repeat;
-    if (o.learnMasks.isSet && repeat < 2)
+    if (o.learnMasks.isSet && repeat < 2) {
         throw std::runtime_error("--learn-masks needs --repeat=N with N of 2 or more");
-    if (o.learnMasks.isSet && o.failFast.isSet)
+    }
+    if (o.learnMasks.isSet && o.failFast.isSet) {
         throw std::runtime_error("--learn-masks replays to the end: leave out --fail-fast");
+    }
     result.compare = result.compare || o.json.isSet || o.junit.isSet || o.html.isSet ||
                      o.maxLatency.isSet || o.failFast.isSet || o.mask.isSet || o.learnMasks.isSet;
     result.progress = quorvex::isTerminal(stderr);
@@ -120,8 +129,9 @@ quorvex::ReplayOptions replayOptions(const Options& o)
     result.pause =
         duration(o.pause, "pause", o.fast.isSet ? std::chrono::milliseconds(0) : result.pause);
     result.config = o.config.value;
-    if (o.config.isSet && o.config.value.empty())
+    if (o.config.isSet && o.config.value.empty()) {
         throw std::runtime_error("invalid --config '': give the settings, e.g. 'baud=9600'");
+    }
     result.reader.dot = o.dot.isSet ? quorvex::dotByte(o.dot.value) : -1;
     verdictOptions(o, result);
     return result;
@@ -165,14 +175,17 @@ int main(int argc, char* argv[])
     options.warnAboutUnknown("QuorvexLoader", argc, argv);
     const std::string usageText = "usage:\n" + options.toString();
     return quorvex::runMain(o.help.isSet, usage, usageText, [&](bool& showUsage) {
-        if (!o.serial.isSet && !o.check.isSet)
+        if (!o.serial.isSet && !o.check.isSet) {
             throw std::runtime_error("serial name not set");
-        if (!o.input.isSet)
+        }
+        if (!o.input.isSet) {
             throw std::runtime_error("input not set");
+        }
         showUsage = false;
         const quorvex::ReplayOptions replay = replayOptions(o);
-        if (o.check.isSet)
+        if (o.check.isSet) {
             return quorvex::checkDump(o.input.value, replay.reader);
+        }
         quorvex::catchInterrupts();
         return quorvex::runReplay(o.serial.value, o.input.value, replay);
     });

@@ -14,8 +14,9 @@ void ExpectedBlock::add(const PortMonAction& read)
 {
     const std::size_t length =
         std::max(read.data.size(), static_cast<std::size_t>(std::max(read.declared, 0L)));
-    if (pieces_.empty())
+    if (pieces_.empty()) {
         line_ = read.line;
+    }
     pieces_.push_back(Piece{read.data, read.anyByte, length});
     count_ += length;
 }
@@ -23,8 +24,9 @@ void ExpectedBlock::add(const PortMonAction& read)
 std::vector<unsigned char> ExpectedBlock::shown() const
 {
     std::vector<unsigned char> bytes;
-    for (const Piece& piece : pieces_)
+    for (const Piece& piece : pieces_) {
         bytes.insert(bytes.end(), piece.data.begin(), piece.data.end());
+    }
     return bytes;
 }
 
@@ -44,8 +46,9 @@ BytePattern ExpectedBlock::pattern() const
 std::string ExpectedBlock::partly() const
 {
     const std::size_t shownCount = shown().size();
-    if (shownCount >= count_)
+    if (shownCount >= count_) {
         return {};
+    }
     return kq::format(" (the log shows %ld of %ld bytes; compared on those)",
                       static_cast<long>(shownCount), static_cast<long>(count_));
 }
@@ -61,8 +64,9 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
                      spacedHex(recorded).c_str()));
     std::vector<unsigned char> got;
     const std::size_t due = pacing.fast ? count - std::min(count, arrived) : count;
-    if (pacing.fast && due == 0)
+    if (pacing.fast && due == 0) {
         return got;
+    }
     const Timetable::Clock::time_point windowEnd = timetable.next(pacing.window);
     do {
         const Timetable::Clock::time_point lookedAt = Timetable::Clock::now();
@@ -91,9 +95,10 @@ std::vector<unsigned char> receive(kq::io::SerialIO& port, std::size_t count,
 
 void ensurePresent(kq::io::SerialIO& port)
 {
-    if (port.deviceLost())
+    if (port.deviceLost()) {
         throw std::runtime_error(
             kq::format("the port '%s' has gone away", port.config().deviceName().c_str()));
+    }
 }
 
 }  // namespace quorvex

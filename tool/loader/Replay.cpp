@@ -31,8 +31,9 @@ kq::logger::ILogger& consoleLogger()
 
 kq::io::SerialConfig lineSettings(const std::string& serialName, const std::string& text)
 {
-    if (text.empty())
+    if (text.empty()) {
         return fixedLineSettings(serialName);
+    }
     try {
         kq::io::SerialConfig config = kq::io::SerialConfig::fromString(text);
         config.setDeviceName(serialName);
@@ -61,8 +62,9 @@ public:
         std::error_code ignored;
         again_ = std::filesystem::is_regular_file(inputFile, ignored);
         survey_ = surveyDump(inputFile, options, [&](const PortMonAction& action) {
-            if (!again_)
+            if (!again_) {
                 kept_.push_back(action);
+            }
         });
     }
 
@@ -71,14 +73,16 @@ public:
     void restart()
     {
         at_ = 0;
-        if (again_)
+        if (again_) {
             reader_ = std::make_unique<PortMonReader>(inputFile_, options_);
+        }
     }
 
     const PortMonAction* next()
     {
-        if (reader_)
+        if (reader_) {
             return reader_->next();
+        }
         return at_ < kept_.size() ? &kept_[at_++] : nullptr;
     }
 
@@ -100,8 +104,9 @@ public:
     {
         pacing_.window = options.window;
         pacing_.fast = options.fast;
-        if (options.fast)
+        if (options.fast) {
             pacing_.poll = std::chrono::milliseconds(1);
+        }
     }
 
     // Adds each block compared to the caller's; stops early with --fail-fast.
@@ -116,8 +121,9 @@ public:
                 continue;
             }
             answerBlock();
-            if (stopped())
+            if (stopped()) {
                 break;
+            }
             perform(*action_);
             restUntil(timetable_.next(options_.pause));
         }
@@ -182,10 +188,12 @@ private:
     // latencies from the start of its window.
     void answerBlock()
     {
-        if (block_.empty())
+        if (block_.empty()) {
             return;
-        if (answered_)
+        }
+        if (answered_) {
             requestEnd_ = Timetable::Clock::now();
+        }
         Arrival arrival;
         auto got =
             receive(port_, block_.count(), block_.shown(), pacing_, timetable_, true, 0, &arrival);
@@ -196,11 +204,12 @@ private:
         failures_ += blocks_.back().verdict == Verdict::Match ? 0 : 1;
         answered_ = true;
         block_ = ExpectedBlock();
-        if (stopped())
+        if (stopped()) {
             print(kq::format("fail-fast: stopped at block %ld (line %ld)\n",
                              static_cast<long>(blocks_.size()), blocks_.back().line));
-        else
+        } else {
             restUntil(timetable_.next(options_.pause));
+        }
     }
 
     kq::io::SerialIO& port_;
@@ -247,16 +256,18 @@ void writeLearned(const std::vector<RunRecord>& runs, std::ofstream& file, const
     for (const BlockRecord& block : runs.front().blocks) {
         ++index;
         const auto mask = masks.find(block.line);
-        if (mask == masks.end())
+        if (mask == masks.end()) {
             continue;
+        }
         print(kq::format("learn: block %ld (line %ld): %ld bytes masked%s\n", index, block.line,
                          static_cast<long>(mask->second.wildcards()),
                          mask->second.anyTail ? ", any length" : ""));
     }
     file << maskText(masks);
     file.close();
-    if (!file)
+    if (!file) {
         throw std::runtime_error(kq::format("can't write the mask file '%s'", name.c_str()));
+    }
     print(kq::format("learn: %ld of %ld blocks masked, written to %s\n",
                      static_cast<long>(masks.size()), static_cast<long>(runs.front().blocks.size()),
                      name.c_str()));
@@ -265,11 +276,13 @@ void writeLearned(const std::vector<RunRecord>& runs, std::ofstream& file, const
 std::ofstream openLearned(const std::string& name)
 {
     std::ofstream file;
-    if (name.empty())
+    if (name.empty()) {
         return file;
+    }
     file.open(name, std::ios::binary | std::ios::trunc);
-    if (!file)
+    if (!file) {
         throw std::runtime_error(kq::format("can't write the mask file '%s'", name.c_str()));
+    }
     return file;
 }
 
@@ -282,13 +295,16 @@ bool allMatched(const RunRecord& run)
 int conclude(const std::vector<RunRecord>& runs, std::ofstream& learned,
              const ReplayOptions& options)
 {
-    if (options.failFast && !allMatched(runs.back()))
+    if (options.failFast && !allMatched(runs.back())) {
         return 2;
-    if (!options.learnMasks.empty())
+    }
+    if (!options.learnMasks.empty()) {
         writeLearned(runs, learned, options.learnMasks);
+    }
     print("complete\n");
-    if (!options.learnMasks.empty())
+    if (!options.learnMasks.empty()) {
         return 0;
+    }
     return std::all_of(runs.begin(), runs.end(), allMatched) ? 0 : 2;
 }
 
@@ -301,8 +317,9 @@ bool replayOnce(kq::io::SerialIO& port, const ReplayOptions& options, Progress& 
     actions.restart();
     replayer.play(actions);
     run.seconds = std::chrono::duration<double>(Timetable::Clock::now() - started).count();
-    if (options.compare)
+    if (options.compare) {
         summarize(run);
+    }
     return !replayer.stopped();
 }
 
@@ -320,17 +337,20 @@ int runReplay(const std::string& serialName, const std::string& inputFile,
     std::vector<RunRecord> runs;
     try {
         for (int run = 1; run <= options.repeat; ++run) {
-            if (options.repeat > 1)
+            if (options.repeat > 1) {
                 print(kq::format("run %d of %d\n", run, options.repeat));
+            }
             runs.push_back(record(inputFile, serialName, options));
-            if (!replayOnce(port, options, progress, actions, runs.back()))
+            if (!replayOnce(port, options, progress, actions, runs.back())) {
                 break;
+            }
         }
     } catch (...) {
         // A replay that ended in an error still reports the blocks it compared.
         progress.clear();
-        if (!runs.empty())
+        if (!runs.empty()) {
             reports.write(runs.back());
+        }
         throw;
     }
     progress.clear();

@@ -10,8 +10,9 @@ Timetable::Clock::time_point Timetable::next(std::chrono::milliseconds length)
 {
     const Clock::time_point now = Clock::now();
     end_ += length;
-    if (end_ < now)
+    if (end_ < now) {
         end_ = now + length;
+    }
     return end_;
 }
 

@@ -36,15 +36,17 @@ void count(DumpSurvey& survey, const PortMonAction& action)
         case ActionKind::None:
             break;
     }
-    if (isShort(action) && survey.shortPayloads++ == 0)
+    if (isShort(action) && survey.shortPayloads++ == 0) {
         survey.firstShort = action.line;
+    }
 }
 
 std::string join(const std::set<std::string>& names)
 {
     std::string text;
-    for (const std::string& name : names)
+    for (const std::string& name : names) {
         text += (text.empty() ? "" : " ") + name;
+    }
     return text;
 }
 
@@ -68,8 +70,9 @@ std::string describe(const PortMonAction& action)
         case ActionKind::None:
             break;
     }
-    if (isShort(action))
+    if (isShort(action)) {
         text += kq::format("(Length %ld, shown %ld)", action.declared, bytes);
+    }
     return kq::format("line %ld: %s\n", action.line, text.c_str());
 }
 
@@ -83,8 +86,9 @@ DumpSurvey surveyDump(const std::string& inputFile, const ReaderOptions& options
     try {
         while (const PortMonAction* action = reader.next()) {
             count(survey, *action);
-            if (each)
+            if (each) {
                 each(*action);
+            }
         }
     } catch (const DumpError&) {
         throw;
@@ -102,23 +106,27 @@ DumpSurvey surveyDump(const std::string& inputFile, const ReaderOptions& options
 
 void warnAbout(const DumpSurvey& survey, const ReaderOptions& options)
 {
-    if (survey.notUnderstood > 0)
+    if (survey.notUnderstood > 0) {
         printError(
             kq::format("warning: %ld lines name a request but were not understood, the first is "
                        "line %ld%s%s\n",
                        survey.notUnderstood, survey.firstNotUnderstood,
                        survey.actions() == 0 ? "; nothing was replayed" : "",
                        options.lenient ? "" : " (--lenient reads more log variants)"));
-    if (survey.actions() == 0 && survey.notUnderstood == 0)
+    }
+    if (survey.actions() == 0 && survey.notUnderstood == 0) {
         printError(
             "warning: the log holds no read, write or purge request: nothing was "
             "found to replay\n");
-    if (!options.port.empty() && survey.ports.count(options.port) == 0)
+    }
+    if (!options.port.empty() && survey.ports.count(options.port) == 0) {
         printError(kq::format("warning: the log has no lines of port '%s' (it names: %s)\n",
                               options.port.c_str(), join(survey.ports).c_str()));
-    if (survey.ports.size() > 1 && options.port.empty())
+    }
+    if (survey.ports.size() > 1 && options.port.empty()) {
         printError(kq::format("warning: the log names several ports (%s): choose one with --port\n",
                               join(survey.ports).c_str()));
+    }
 }
 
 int checkDump(const std::string& inputFile, const ReaderOptions& options)
@@ -135,8 +143,9 @@ int checkDump(const std::string& inputFile, const ReaderOptions& options)
     print(kq::format("payloads shorter than their length: %ld", survey.shortPayloads) +
           (survey.shortPayloads ? kq::format(", the first is line %ld", survey.firstShort) : "") +
           "\n");
-    if (survey.actions() == 0)
+    if (survey.actions() == 0) {
         print("nothing to replay: the log yields no action\n");
+    }
     const long problems = survey.notUnderstood + survey.shortPayloads +
                           (survey.ports.size() > 1 && options.port.empty() ? 1 : 0) +
                           (survey.actions() == 0 ? 1 : 0);

@@ -17,8 +17,9 @@ long long digits(const std::string& text, std::size_t& at, std::size_t most)
     const std::size_t start = at;
     long long value = 0;
     while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
-           at - start < most)
+           at - start < most) {
         value = value * 10 + (text[at++] - '0');
+    }
     return at == start ? -1 : value;
 }
 
@@ -40,10 +41,12 @@ bool elapsed(const std::string& field, long long& micros)
     std::size_t at = 0;
     const long long seconds = digits(field, at, 9);
     long long part = 0;
-    if (seconds < 0 || at >= field.size() || field[at] != '.' || !fraction(field, ++at, part))
+    if (seconds < 0 || at >= field.size() || field[at] != '.' || !fraction(field, ++at, part)) {
         return false;
-    if (at != field.size())
+    }
+    if (at != field.size()) {
         return false;
+    }
     micros = seconds * microsPerSecond + part;
     return true;
 }
@@ -54,23 +57,30 @@ bool clockTime(const std::string& field, const std::string& next, long long& mic
 {
     std::size_t at = 0;
     const long long h = digits(field, at, 2);
-    if (h < 0 || h > 23 || at >= field.size() || field[at++] != ':')
+    if (h < 0 || h > 23 || at >= field.size() || field[at++] != ':') {
         return false;
+    }
     const long long m = digits(field, at, 2);
-    if (m < 0 || m > 59 || at >= field.size() || field[at++] != ':')
+    if (m < 0 || m > 59 || at >= field.size() || field[at++] != ':') {
         return false;
+    }
     const long long s = digits(field, at, 2);
     long long part = 0;
-    if (s < 0 || s > 59 || (at < field.size() && field[at] == '.' && !fraction(field, ++at, part)))
+    if (s < 0 || s > 59 ||
+        (at < field.size() && field[at] == '.' && !fraction(field, ++at, part))) {
         return false;
+    }
     std::string suffix = field.substr(at);
-    if (suffix.empty())
+    if (suffix.empty()) {
         suffix = " " + next;  // read leniently, "9:41:07 PM" is two fields
+    }
     const bool am = kq::icompare(suffix, " AM"), pm = kq::icompare(suffix, " PM");
-    if (!am && !pm && at != field.size())
+    if (!am && !pm && at != field.size()) {
         return false;
-    if ((am || pm) && (h == 0 || h > 12))
+    }
+    if ((am || pm) && (h == 0 || h > 12)) {
         return false;
+    }
     const long long hour = pm ? h % 12 + 12 : am ? h % 12 : h;
     micros = ((hour * 60 + m) * 60 + s) * microsPerSecond + part;
     return true;
@@ -99,13 +109,15 @@ std::chrono::microseconds recordedDelay(const PortMonAction& from, const PortMon
                                         ElapsedReading elapsed)
 {
     const TimeForm form = from.time.form;
-    if (form == TimeForm::None || form != to.time.form)
+    if (form == TimeForm::None || form != to.time.form) {
         return std::chrono::microseconds(-1);
+    }
     long long micros = to.time.micros - from.time.micros;
-    if (form == TimeForm::Clock && micros < 0)
+    if (form == TimeForm::Clock && micros < 0) {
         micros += microsPerDay;  // past midnight
-    else if (form == TimeForm::Elapsed && elapsed == ElapsedReading::Durations)
+    } else if (form == TimeForm::Elapsed && elapsed == ElapsedReading::Durations) {
         micros = to.elapsedSum - from.elapsedSum;
+    }
     return std::chrono::microseconds(micros < 0 ? -1 : micros);
 }
 

@@ -33,8 +33,9 @@ const Keyword* keywordOf(const std::string& field, bool lenient, bool settings)
     for (const Keyword& k : keywords) {
         const bool wanted =
             (lenient || !k.lenientOnly) && (settings || k.kind != ActionKind::Settings);
-        if (wanted && kq::icompare(field, k.name))
+        if (wanted && kq::icompare(field, k.name)) {
             return &k;
+        }
     }
     return nullptr;
 }
@@ -44,8 +45,9 @@ bool namesRequest(const std::string& line)
 {
     const std::string text = kq::toUpper(line);
     for (const Keyword& k : keywords) {
-        if (k.kind != ActionKind::Settings && text.find(kq::toUpper(k.name)) != std::string::npos)
+        if (k.kind != ActionKind::Settings && text.find(kq::toUpper(k.name)) != std::string::npos) {
             return true;
+        }
     }
     return false;
 }
@@ -67,8 +69,9 @@ long leadingNumber(const std::string& text, std::size_t& at)
     long value = -1;
     while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
         value = (value < 0 ? 0 : value) * 10 + (text[at] - '0');
-        if (value > 0x7FFFFFFF)
+        if (value > 0x7FFFFFFF) {
             value = 0x7FFFFFFF;
+        }
         ++at;
     }
     return value;
@@ -80,8 +83,9 @@ void readStrictLength(const std::string& field, PortMonLine& result)
     std::size_t at = field.find("Length ") + 7;
     result.declared = leadingNumber(field, at);
     const std::size_t colon = field.find(':');
-    if (colon == std::string::npos)
+    if (colon == std::string::npos) {
         return;
+    }
     result.hasPayload = true;
     result.payload = field.substr(colon + 1);
 }
@@ -91,12 +95,14 @@ void readStrictLength(const std::string& field, PortMonLine& result)
 void readLenientLength(const std::string& field, PortMonLine& result)
 {
     std::size_t at = field.find_first_not_of(": ");
-    if (at == std::string::npos)
+    if (at == std::string::npos) {
         return;
+    }
     result.declared = leadingNumber(field, at);
     at = field.find_first_not_of(' ', at);
-    if (at == std::string::npos || field[at] != ':')
+    if (at == std::string::npos || field[at] != ':') {
         return;
+    }
     result.hasPayload = true;
     result.payload = field.substr(at + 1);
 }
@@ -105,11 +111,13 @@ void readLenientLength(const std::string& field, PortMonLine& result)
 std::string valueAfter(const std::string& line, const std::string& name)
 {
     std::size_t at = line.find(name);
-    if (at == std::string::npos)
+    if (at == std::string::npos) {
         return {};
+    }
     at = line.find_first_not_of(' ', at + name.size());
-    if (at == std::string::npos)
+    if (at == std::string::npos) {
         return {};
+    }
     return line.substr(at, line.find_first_of(" \t", at) - at);
 }
 
@@ -120,22 +128,25 @@ LineChange lineChange(const std::string& line)
     const long rate = leadingNumber(valueAfter(line, "Rate:"), at);
     change.baudRate = rate > 0 ? static_cast<unsigned int>(rate) : 0;
     const std::string bits = valueAfter(line, "WordLength:");
-    if (bits.size() == 1 && bits[0] >= '5' && bits[0] <= '8')
+    if (bits.size() == 1 && bits[0] >= '5' && bits[0] <= '8') {
         change.dataSize = static_cast<kq::io::DataSize>(bits[0] - '5' + kq::io::DataBits5);
+    }
     const std::string parity = valueAfter(line, "Parity:");
-    if (kq::icompare(parity, "NONE"))
+    if (kq::icompare(parity, "NONE")) {
         change.parity = kq::io::ParityNone;
-    else if (kq::icompare(parity, "EVEN"))
+    } else if (kq::icompare(parity, "EVEN")) {
         change.parity = kq::io::ParityEven;
-    else if (kq::icompare(parity, "ODD"))
+    } else if (kq::icompare(parity, "ODD")) {
         change.parity = kq::io::ParityOdd;
+    }
     const std::string stop = valueAfter(line, "StopBits:");
-    if (stop == "1")
+    if (stop == "1") {
         change.stopBits = kq::io::StopBitsOne;
-    else if (stop == "1.5")
+    } else if (stop == "1.5") {
         change.stopBits = kq::io::StopBitsOneAndHalf;
-    else if (stop == "2")
+    } else if (stop == "2") {
         change.stopBits = kq::io::StopBitsTwo;
+    }
     return change;
 }
 
@@ -174,8 +185,9 @@ PortMonLine parsePortMonLine(const std::string& text, bool lenient, bool setting
     std::string line = text;
     if (lenient) {
         const std::size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos && line[start] == '#')
+        if (start != std::string::npos && line[start] == '#') {
             line.erase(0, start + 1);
+        }
     }
     const auto fields = lenient ? words(line) : kq::SplitString(line, "\t", true);
     const std::string* lengthField = nullptr;
@@ -190,14 +202,16 @@ PortMonLine parsePortMonLine(const std::string& text, bool lenient, bool setting
         }
     }
     result.time = lineTimeOf({fields.begin(), fields.begin() + static_cast<long>(timeFields)});
-    if (lenient && !fields.empty() && allDigits(fields.front()))
+    if (lenient && !fields.empty() && allDigits(fields.front())) {
         result.sequence = fields.front();
+    }
     if (result.kind == ActionKind::Settings) {
         result.change = lineChange(line);
     } else if (lenient) {
         std::string field;
-        if (lenientLengthField(line, field))
+        if (lenientLengthField(line, field)) {
             readLenientLength(field, result);
+        }
     } else if (lengthField) {
         readStrictLength(*lengthField, result);
     }

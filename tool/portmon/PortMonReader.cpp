@@ -40,8 +40,9 @@ PortMonReader::PortMonReader(const std::string& fileName, const ReaderOptions& o
         std::fclose(file_);
         file_ = nullptr;
     }
-    if (!file_)
+    if (!file_) {
         throw std::runtime_error(kq::format("can't open '%s'", fileName.c_str()));
+    }
 }
 
 PortMonReader::~PortMonReader()
@@ -53,11 +54,13 @@ const PortMonAction* PortMonReader::next()
 {
     std::string line;
     while (readLine(line)) {
-        if (take(line))
+        if (take(line)) {
             return &action_;
+        }
     }
-    if (pending_.empty())
+    if (pending_.empty()) {
         return nullptr;
+    }
     action_ = std::move(pending_.front().second);
     pending_.erase(pending_.begin());
     return &action_;
@@ -67,9 +70,10 @@ bool PortMonReader::refill()
 {
     bufferStart_ = 0;
     bufferEnd_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    if (bufferEnd_ == 0 && std::ferror(file_))
+    if (bufferEnd_ == 0 && std::ferror(file_)) {
         throw DumpError(kq::format("can't read '%s' at line %ld: %s", fileName_.c_str(), line_ + 1,
                                    std::strerror(errno)));
+    }
     return bufferEnd_ > 0;
 }
 
@@ -84,20 +88,24 @@ bool PortMonReader::readLine(std::string& line)
         const std::size_t size = bufferEnd_ - bufferStart_;
         const char* end = static_cast<const char*>(std::memchr(start, '\n', size));
         const std::size_t length = end ? static_cast<std::size_t>(end - start) : size;
-        if (line.size() + length > maxLineLength)
+        if (line.size() + length > maxLineLength) {
             throw DumpError(kq::format("line %ld is longer than %lu bytes: no PortMon line is",
                                        line_ + 1, static_cast<unsigned long>(maxLineLength)));
+        }
         line.append(start, length);
         bufferStart_ += length + (end ? 1 : 0);
         any = true;
-        if (end)
+        if (end) {
             break;
+        }
     }
-    if (!any)
+    if (!any) {
         return false;
+    }
     ++line_;
-    if (!line.empty() && line.back() == '\r')
+    if (!line.empty() && line.back() == '\r') {
         line.pop_back();
+    }
     return true;
 }
 
@@ -110,46 +118,55 @@ bool PortMonReader::take(const std::string& line)
     action_.time = parsed.time;
     action_.elapsedSum = elapsedSum_;
     if (parsed.kind == ActionKind::None) {
-        if (complete(parsed))
+        if (complete(parsed)) {
             return true;
-        if (parsed.namesRequest)
+        }
+        if (parsed.namesRequest) {
             countNotUnderstood();
+        }
         return false;
     }
-    if (!parsed.port.empty())
+    if (!parsed.port.empty()) {
         ports_.insert(parsed.port);
-    if (!options_.port.empty() && parsed.port != options_.port)
+    }
+    if (!options_.port.empty() && parsed.port != options_.port) {
         return false;
+    }
     action_.kind = parsed.kind;
     action_.port = parsed.port;
     action_.change = parsed.change;
-    if (parsed.kind != ActionKind::Send && parsed.kind != ActionKind::Recv)
+    if (parsed.kind != ActionKind::Send && parsed.kind != ActionKind::Recv) {
         return true;
+    }
     action_.declared = parsed.declared;
     if (options_.lenient && !parsed.hasPayload && !parsed.sequence.empty() &&
         pending_.size() < maxPending) {
         pending_.emplace_back(parsed.sequence, action_);
         return false;
     }
-    if (parsed.hasPayload)
+    if (parsed.hasPayload) {
         decodePayload(parsed);
+    }
     return true;
 }
 
 // A completion line: the number of a waiting request, no request of its own, a payload.
 bool PortMonReader::complete(const PortMonLine& parsed)
 {
-    if (parsed.sequence.empty() || !parsed.hasPayload || parsed.kind != ActionKind::None)
+    if (parsed.sequence.empty() || !parsed.hasPayload || parsed.kind != ActionKind::None) {
         return false;
+    }
     const auto waiting = std::find_if(pending_.begin(), pending_.end(), [&](const auto& entry) {
         return entry.first == parsed.sequence;
     });
-    if (waiting == pending_.end())
+    if (waiting == pending_.end()) {
         return false;
+    }
     action_ = std::move(waiting->second);
     pending_.erase(waiting);
-    if (parsed.declared >= 0)
+    if (parsed.declared >= 0) {
         action_.declared = parsed.declared;
+    }
     decodePayload(parsed);
     return true;
 }
@@ -163,16 +180,19 @@ void PortMonReader::decodePayload(const PortMonLine& parsed)
     TextPayload text = decodeTextPayload(parsed.payload, action_.declared,
                                          static_cast<unsigned char>(options_.dot));
     action_.data = std::move(text.bytes);
-    if (action_.kind == ActionKind::Recv)
+    if (action_.kind == ActionKind::Recv) {
         action_.anyByte = std::move(text.dots);
+    }
 }
 
 void PortMonReader::takeTime(const LineTime& time)
 {
-    if (time.form != TimeForm::Elapsed)
+    if (time.form != TimeForm::Elapsed) {
         return;
-    if (time.micros < lastElapsed_)
+    }
+    if (time.micros < lastElapsed_) {
         elapsedReading_ = ElapsedReading::Durations;
+    }
     lastElapsed_ = time.micros;
     // Past a thousand years of log nothing is measured any more; the sum stays defined.
     elapsedSum_ = std::min(elapsedSum_ + time.micros, 1000000000000000000LL);
@@ -180,8 +200,9 @@ void PortMonReader::takeTime(const LineTime& time)
 
 void PortMonReader::countNotUnderstood()
 {
-    if (notUnderstood_++ == 0)
+    if (notUnderstood_++ == 0) {
         firstNotUnderstood_ = line_;
+    }
 }
 
 }  // namespace quorvex

@@ -51,8 +51,9 @@ PortMonWriter::PortMonWriter(const std::string& fileName)
       fileName_(fileName),
       last_(std::chrono::steady_clock::now())
 {
-    if (!file_)
+    if (!file_) {
         throw fileError("create", fileName);
+    }
 }
 
 PortMonWriter::~PortMonWriter()
@@ -68,8 +69,9 @@ void PortMonWriter::write(const std::string& process, const std::string& request
     last_ = now;
     const std::string line = portMonLine(sequence_, elapsed, process, request, port, details);
     errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0)
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
         throw fileError("write", fileName_);
+    }
     ++sequence_;
 }
 

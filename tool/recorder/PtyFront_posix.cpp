@@ -29,8 +29,9 @@ std::runtime_error systemError(const std::string& call)
 bool holds(const std::string& fdFolder, const std::string& path)
 {
     DIR* folder = ::opendir(fdFolder.c_str());
-    if (!folder)
+    if (!folder) {
         return false;
+    }
     bool found = false;
     char target[256];
     while (const dirent* entry = ::readdir(folder)) {
@@ -50,21 +51,24 @@ bool holds(const std::string& fdFolder, const std::string& path)
 std::string holderOf(const std::string& path)
 {
     DIR* proc = ::opendir("/proc");
-    if (!proc)
+    if (!proc) {
         return {};
+    }
     const long self = static_cast<long>(::getpid());
     std::string name;
     while (const dirent* entry = ::readdir(proc)) {
         char* end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
-        if (*end != '\0' || pid <= 0 || pid == self)
+        if (*end != '\0' || pid <= 0 || pid == self) {
             continue;
+        }
         const std::string folder = std::string("/proc/") + entry->d_name;
         if (holds(folder + "/fd", path)) {
             std::ifstream comm(folder + "/comm");
             std::getline(comm, name);
-            if (!name.empty())
+            if (!name.empty()) {
                 break;
+            }
         }
     }
     ::closedir(proc);
@@ -74,8 +78,9 @@ std::string holderOf(const std::string& path)
 PtyFront::PtyFront(const kq::io::SerialConfig& initial)
 {
     char path[128];
-    if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
+    if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0) {
         throw systemError("openpty");
+    }
     path_ = path;
     name_ = path_.substr(std::strlen("/dev/"));
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -85,25 +90,29 @@ PtyFront::PtyFront(const kq::io::SerialConfig& initial)
     settings.setDeviceName(name_);
     configureTerminal(slave_, settings, true, false);
     int on = 1;
-    if (::ioctl(master_, TIOCPKT, &on) != 0)
+    if (::ioctl(master_, TIOCPKT, &on) != 0) {
         throw systemError("TIOCPKT");
+    }
     watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0)
+    if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0) {
         throw systemError("inotify");
+    }
 }
 
 PtyFront::~PtyFront()
 {
-    if (watch_ >= 0)
+    if (watch_ >= 0) {
         ::close(watch_);
+    }
     ::close(slave_);
     ::close(master_);
 }
 
 void PtyFront::readNotifications()
 {
-    if (!wantsNotifications())
+    if (!wantsNotifications()) {
         return;
+    }
     const ssize_t n = ::read(watch_, events_, sizeof events_);
     eventsAt_ = 0;
     eventsEnd_ = n > 0 ? n : 0;
@@ -114,10 +123,12 @@ HostEvent PtyFront::peekEvent()
     while (eventsAt_ < eventsEnd_) {
         inotify_event event;
         std::memcpy(&event, events_ + eventsAt_, sizeof event);
-        if (event.mask & IN_OPEN)
+        if (event.mask & IN_OPEN) {
             return HostEvent::Opened;
-        if (event.mask & IN_CLOSE)
+        }
+        if (event.mask & IN_CLOSE) {
             return HostEvent::Closed;
+        }
         takeEvent();
     }
     return HostEvent::None;
@@ -134,8 +145,9 @@ LineState PtyFront::lineState()
 {
     bool reporting = true;
     const LineState state = readLineState(master_, reporting);
-    if (!reporting)
+    if (!reporting) {
         keepReporting(master_);
+    }
     return state;
 }
 

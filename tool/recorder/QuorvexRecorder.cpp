@@ -35,13 +35,16 @@ struct Options {
 
 quorvex::RecorderOptions recorderOptions(const Options& o)
 {
-    if (!o.serial.isSet || o.serial.value.empty())
+    if (!o.serial.isSet || o.serial.value.empty()) {
         throw std::runtime_error("serial name not set");
-    if (!o.output.isSet || o.output.value.empty())
+    }
+    if (!o.output.isSet || o.output.value.empty()) {
         throw std::runtime_error("output not set");
-    if (o.front.isSet && (o.once.isSet || o.link.isSet))
+    }
+    if (o.front.isSet && (o.once.isSet || o.link.isSet)) {
         throw std::runtime_error(
             "--once and --link need the pseudo-terminal: a second port shows no opening");
+    }
     quorvex::RecorderOptions result;
     result.serial = o.serial.value;
     result.output = o.output.value;

@@ -14,8 +14,9 @@ namespace {
 bool exists(const std::string& fileName)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file)
+    if (file) {
         std::fclose(file);
+    }
     return file != nullptr;
 }
 
@@ -30,24 +31,30 @@ kq::io::SerialConfig startingLine(const std::string& configText)
 {
     const kq::io::SerialConfig given = kq::io::SerialConfig::fromString(configText);
     kq::io::SerialConfig line = fixedLineSettings("");
-    if (given.baudRate() != 0)
+    if (given.baudRate() != 0) {
         line.setBaudRate(given.baudRate());
-    if (given.dataSize() != kq::io::DataBitsUnchanged)
+    }
+    if (given.dataSize() != kq::io::DataBitsUnchanged) {
         line.setDataSize(given.dataSize());
-    if (given.parity() != kq::io::ParityUnchanged)
+    }
+    if (given.parity() != kq::io::ParityUnchanged) {
         line.setParity(given.parity());
-    if (given.stopBits() != kq::io::StopBitsUnchanged)
+    }
+    if (given.stopBits() != kq::io::StopBitsUnchanged) {
         line.setStopBits(given.stopBits());
-    if (given.flowControl() != kq::io::FlowUnchanged)
+    }
+    if (given.flowControl() != kq::io::FlowUnchanged) {
         line.setFlowControl(given.flowControl());
+    }
     return line;
 }
 
 void runRecorder(const RecorderOptions& options)
 {
-    if (!options.force && exists(options.output))
+    if (!options.force && exists(options.output)) {
         throw std::runtime_error(
             kq::format("'%s' exists; give --force to replace it", options.output.c_str()));
+    }
     Recording recording(options.output, options.serial, options.line.dataSize(),
                         options.line.parity());
     relay(options, recording);

@@ -59,12 +59,14 @@ public:
     {
         const std::string path = "/dev/" + name_;
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0)
+        if (fd_ < 0) {
             throw std::runtime_error(
                 kq::format("can't open '%s': %s", name_.c_str(), std::strerror(errno)));
+        }
         try {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+            if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
                 throw std::runtime_error(kq::format("can't open '%s': in use", name_.c_str()));
+            }
             ::ioctl(fd_, TIOCEXCL);
             detail::configureTerminal(fd_, config, false, false);
         } catch (...) {
@@ -93,14 +95,16 @@ class Link {
 public:
     Link(const std::string& target, const std::string& path) : path_(path)
     {
-        if (!path_.empty() && ::symlink(target.c_str(), path_.c_str()) != 0)
+        if (!path_.empty() && ::symlink(target.c_str(), path_.c_str()) != 0) {
             throw std::runtime_error(
                 kq::format("can't make the link '%s': %s", path_.c_str(), std::strerror(errno)));
+        }
     }
     ~Link()
     {
-        if (!path_.empty())
+        if (!path_.empty()) {
             ::unlink(path_.c_str());
+        }
     }
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -149,8 +153,9 @@ public:
           frontPort_(frontPort),
           front_(pty ? pty->master() : frontPort->fd())
     {
-        if (pty_)
+        if (pty_) {
             line_ = pty_->lineState();
+        }
     }
 
     void run(const sigset_t* waitMask)
@@ -161,12 +166,14 @@ public:
                              {pty_ && pty_->wantsNotifications() ? pty_->watch() : -1, POLLIN, 0}};
             const timespec retry{0, 2000000};
             if (::ppoll(fds, 3, creating_ ? &retry : nullptr, waitMask) < 0) {
-                if (errno == EINTR)
+                if (errno == EINTR) {
                     continue;
+                }
                 throw systemError("poll");
             }
-            if (fds[2].revents & POLLIN)
+            if (fds[2].revents & POLLIN) {
                 pty_->readNotifications();
+            }
             takeHostEvents();
             frontReady(fds[0].revents);
             backReady(fds[1].revents);
@@ -190,11 +197,13 @@ private:
     {
         while (pty_) {
             const detail::HostEvent event = pty_->peekEvent();
-            if (creating_)
+            if (creating_) {
                 settleOpening(event != detail::HostEvent::None);
+            }
             if (creating_ || event == detail::HostEvent::None ||
-                (event == detail::HostEvent::Closed && pty_->pending()))
+                (event == detail::HostEvent::Closed && pty_->pending())) {
                 return;
+            }
             pty_->takeEvent();
             if (event == detail::HostEvent::Opened) {
                 ++openCount_;
@@ -212,43 +221,51 @@ private:
     void settleOpening(bool now)
     {
         const std::string holder = detail::holderOf(pty_->path());
-        if (holder.empty() && !now && std::chrono::steady_clock::now() < createBy_)
+        if (holder.empty() && !now && std::chrono::steady_clock::now() < createBy_) {
             return;
+        }
         creating_ = false;
         recording_.opened(holder);
     }
 
     void frontReady(short revents)
     {
-        if (revents & POLLIN)
+        if (revents & POLLIN) {
             readFront();
-        else if (revents & (POLLHUP | POLLERR | POLLNVAL))
+        } else if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
             throw PortGone(frontPort_ ? frontPort_->name() : pty_->name());
-        if (revents & POLLOUT)
+        }
+        if (revents & POLLOUT) {
             writeFront();
+        }
     }
 
     void backReady(short revents)
     {
-        if (revents & POLLIN)
+        if (revents & POLLIN) {
             readBack();
-        else if (revents & (POLLHUP | POLLERR | POLLNVAL))
+        } else if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
             throw PortGone(back_.name());
-        if (revents & POLLOUT)
+        }
+        if (revents & POLLOUT) {
             writeBack();
+        }
     }
 
     void readFront()
     {
-        if (creating_)
+        if (creating_) {
             settleOpening(true);
-        if (pty_)
+        }
+        if (pty_) {
             return readPacket();
+        }
         const ssize_t n = ::read(front_, toDevice_.bytes, sizeof toDevice_.bytes);
-        if (n > 0)
+        if (n > 0) {
             takeWrite(toDevice_.bytes, static_cast<std::size_t>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             throw PortGone(frontPort_->name());
+        }
     }
 
     // In packet mode each read is the program's bytes after a TIOCPKT_DATA
@@ -257,18 +274,21 @@ private:
     {
         unsigned char packet[1 + sizeof toDevice_.bytes];
         const ssize_t n = ::read(front_, packet, sizeof packet);
-        if (n <= 0)
+        if (n <= 0) {
             return;
-        if (packet[0] != TIOCPKT_DATA)
+        }
+        if (packet[0] != TIOCPKT_DATA) {
             return takeStatus(packet[0]);
+        }
         std::memcpy(toDevice_.bytes, packet + 1, static_cast<std::size_t>(n - 1));
         takeWrite(toDevice_.bytes, static_cast<std::size_t>(n - 1));
     }
 
     void takeWrite(const unsigned char* bytes, std::size_t size)
     {
-        if (size == 0)
+        if (size == 0) {
             return;
+        }
         recording_.wrote(bytes, size);
         toDevice_.at = 0;
         toDevice_.end = size;
@@ -282,19 +302,22 @@ private:
         if (receive || transmit) {
             recording_.purged(receive, transmit);
             ::tcflush(back_.fd(), receive && transmit ? TCIOFLUSH : receive ? TCIFLUSH : TCOFLUSH);
-            if (receive)
+            if (receive) {
                 toProgram_.clear();
+            }
         }
-        if (status & TIOCPKT_IOCTL)
+        if (status & TIOCPKT_IOCTL) {
             followSettings();
+        }
     }
 
     // Only what the program can change on a pseudo-terminal is taken from it.
     void followSettings()
     {
         const LineState now = pty_->lineState();
-        if (now == line_)
+        if (now == line_) {
             return;
+        }
         recording_.changed(line_, now);
         line_ = now;
         kq::io::SerialConfig config = named(options_.line, back_.name());
@@ -307,11 +330,13 @@ private:
     void readBack()
     {
         const ssize_t n = ::read(back_.fd(), toProgram_.bytes, sizeof toProgram_.bytes);
-        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
             throw PortGone(back_.name());
+        }
         // While no program has the port open, what the device sends reaches nobody.
-        if (n < 0 || !programPresent())
+        if (n < 0 || !programPresent()) {
             return;
+        }
         toProgram_.at = 0;
         toProgram_.end = static_cast<std::size_t>(n);
         writeFront();
@@ -333,10 +358,11 @@ private:
     {
         const ssize_t n =
             ::write(back_.fd(), toDevice_.bytes + toDevice_.at, toDevice_.end - toDevice_.at);
-        if (n > 0)
+        if (n > 0) {
             toDevice_.at += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             throw PortGone(back_.name());
+        }
     }
 
     const RecorderOptions& options_;
@@ -360,10 +386,11 @@ void relay(const RecorderOptions& options, Recording& recording)
     RealPort back(named(options.line, options.serial));
     std::unique_ptr<RealPort> frontPort;
     std::unique_ptr<detail::PtyFront> pty;
-    if (!options.front.empty())
+    if (!options.front.empty()) {
         frontPort = std::make_unique<RealPort>(named(options.line, options.front));
-    else
+    } else {
         pty = std::make_unique<detail::PtyFront>(options.line);
+    }
     const Link link(pty ? pty->path() : "", options.link);
     recording.start();
     // The settings the program starts from are read before it can change them.

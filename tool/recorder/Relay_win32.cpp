@@ -43,8 +43,9 @@ public:
     {
         while (!interruptRequested()) {
             const bool moved = pass(front_, frontName_, back_, backName_, true);
-            if (!pass(back_, backName_, front_, frontName_, false) && !moved)
+            if (!pass(back_, backName_, front_, frontName_, false) && !moved) {
                 ::Sleep(idleCheckMs);
+            }
         }
     }
 
@@ -53,19 +54,24 @@ private:
     bool pass(const kq::io::SerialIO& from, const std::string& fromName, const kq::io::SerialIO& to,
               const std::string& toName, bool fromProgram)
     {
-        if (from.deviceLost())
+        if (from.deviceLost()) {
             throw PortGone(fromName);
+        }
         const unsigned int waiting = std::min<unsigned int>(from.available(), sizeof buffer_);
-        if (waiting == 0)
+        if (waiting == 0) {
             return false;
+        }
         const unsigned int got = from.recv(buffer_, waiting);
-        if (fromProgram && got > 0)
+        if (fromProgram && got > 0) {
             recording_.wrote(buffer_, got);
+        }
         // Logged before it is sent: the program may read it before send returns.
-        if (!fromProgram && got > 0)
+        if (!fromProgram && got > 0) {
             recording_.read(buffer_, got);
-        if (to.send(buffer_, got) != got)
+        }
+        if (to.send(buffer_, got) != got) {
             throw PortGone(toName);
+        }
         return got > 0;
     }
 
@@ -79,9 +85,10 @@ private:
 
 void relay(const RecorderOptions& options, Recording& recording)
 {
-    if (options.front.empty())
+    if (options.front.empty()) {
         throw std::runtime_error(
             "give --front=PORT: Windows has no pseudo-terminal for the program");
+    }
     catchInterrupts();
     WindowsRelay relay(options, recording);
     recording.start();

@@ -38,8 +38,9 @@ struct LogCapture : kq::logger::AbstractLogChannel {
     void write(const std::string&, const std::string& message) override
     {
         lines.push_back(message.substr(0, message.find('\n')));
-        if (hook)
+        if (hook) {
             hook(lines.back());
+        }
     }
 };
 
@@ -63,8 +64,9 @@ Bytes recv(SerialIO& port, unsigned int count)
 bool waitForAvailable(const SerialIO& port, unsigned int count)
 {
     const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (port.available() < count && std::chrono::steady_clock::now() < deadline)
+    while (port.available() < count && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(milliseconds(1));
+    }
     return port.available() >= count;
 }
 
@@ -165,8 +167,9 @@ TEST(SerialIO, PartialReadsAreLoggedAgainstWhatWasOutstanding)
     // four bytes, and only then does the device send the other six.
     SerialIO port(configFor(pair, {100, 0, 0, 0, 0}), kqtest::uniqueLogger(log, 1));
     log->hook = [&](const std::string& line) {
-        if (line == "recv <- [ 4 of 10 ]: ")
+        if (line == "recv <- [ 4 of 10 ]: ") {
             pair.deviceWrite({5, 6, 7, 8, 9, 10});
+        }
     };
     pair.deviceWrite({1, 2, 3, 4});
     EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), recv(port, 10));

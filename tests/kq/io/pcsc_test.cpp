@@ -34,8 +34,9 @@ Bytes hex(const std::string& text)
 std::vector<std::string> messages(const kqtest::RecordingChannel& channel)
 {
     std::vector<std::string> result;
-    for (const auto& write : channel.writes)
+    for (const auto& write : channel.writes) {
         result.push_back(write.second);
+    }
     return result;
 }
 
@@ -162,8 +163,9 @@ TEST_F(Pcsc, OversizedAnswerLogsNoMoreThanTheBufferAndThrows)
     EXPECT_EQ(thrownBy([&] { reader.exchange(apdu(0x00, 0xFE, 0x00, 0x00)); }),
               "runtime_error: ::SCardTransmit() failed: SCard error: 0x80100008");
     std::string untouched = "<- ";
-    for (int i = 0; i < 261; ++i)
+    for (int i = 0; i < 261; ++i) {
         untouched += "00 ";
+    }
     EXPECT_EQ(messages(*channel), (std::vector<std::string>{"-> 00 FE 00 00 ", untouched}));
 }
 

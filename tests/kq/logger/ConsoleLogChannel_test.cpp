@@ -60,13 +60,16 @@ TEST(ConsoleLogChannel, ThreadsProduceWholeLinesEachMessageOnce)
     auto shared = console();
     ClogCapture capture;
     std::vector<std::thread> workers;
-    for (size_t t = 0; t < writers.size(); ++t)
+    for (size_t t = 0; t < writers.size(); ++t) {
         workers.emplace_back([channel = t % 2 == 0 ? shared : console(), &writer = writers[t]] {
-            for (int m = 0; m < messages; ++m)
+            for (int m = 0; m < messages; ++m) {
                 channel->write("", kqtest::writerMessage(writer, m));
+            }
         });
-    for (auto& worker : workers)
+    }
+    for (auto& worker : workers) {
         worker.join();
+    }
     EXPECT_EQ(std::vector<std::string>(), kqtest::unevenLines(capture.text(), writers, messages));
 }
 

@@ -32,15 +32,17 @@ std::shared_ptr<FileLogChannel> headedChannel(const std::string& dir, const std:
 void writeMessages(const std::string& dir, const std::string& writer)
 {
     auto channel = headedChannel(dir, "shared");
-    for (int i = 0; i < MessagesPerWriter; ++i)
+    for (int i = 0; i < MessagesPerWriter; ++i) {
         channel->write("n", kqtest::writerMessage(writer, i));
+    }
 }
 
 TEST(FileLogChannelChild, WritesMessages)
 {
     const char* dir = std::getenv(ChildDirVariable.c_str());
-    if (dir == nullptr)
+    if (dir == nullptr) {
         GTEST_SKIP() << "child mode of FileLogChannelSharing only";
+    }
     writeMessages(dir, std::getenv(ChildIdVariable.c_str()));
 }
 
@@ -49,17 +51,19 @@ TEST(FileLogChannelSharing, ProcessesAndThreadsNeitherLoseNorMixMessages)
     kqtest::TempDir dir;
     const std::string folder = dir.path().string();
     std::vector<std::unique_ptr<kqtest::Process>> children;
-    for (const std::string id : {"p1", "p2", "p3"})
+    for (const std::string id : {"p1", "p2", "p3"}) {
         children.push_back(std::make_unique<kqtest::Process>(
             kqtest::programPath("logger_tests"),
             std::vector<std::string>{"--gtest_filter=FileLogChannelChild.*"},
             std::vector<std::string>{ChildDirVariable + "=" + folder, ChildIdVariable + "=" + id}));
+    }
     std::thread t1(writeMessages, folder, "t1");
     std::thread t2(writeMessages, folder, "t2");
     t1.join();
     t2.join();
-    for (auto& child : children)
+    for (auto& child : children) {
         ASSERT_EQ(0, child->wait(std::chrono::seconds(60))) << child->out() << child->err();
+    }
 
     // A day may have turned during the run: every file gets its own header.
     std::string messages;
@@ -86,8 +90,9 @@ TEST(FileLogChannelSharing, AppendWaitsForTheFileLock)
     std::thread writer([&channel] { channel->write("n", "a"); });
     bool wroteEarly = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-    while (!wroteEarly && std::chrono::steady_clock::now() < deadline)
+    while (!wroteEarly && std::chrono::steady_clock::now() < deadline) {
         wroteEarly = std::filesystem::file_size(path) != 0;
+    }
     const ssize_t written = ::write(fd, "X\n", 2);
     ::close(fd);
     writer.join();

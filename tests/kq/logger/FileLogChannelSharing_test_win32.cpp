@@ -28,8 +28,9 @@ TEST(FileLogChannelSharing, MessageDroppedWhileAnotherWriterHoldsTheFile)
     channel->write("n", "three");
 
     files = kqtest::readFiles(dir.path());
-    if (files.size() != 1u)
+    if (files.size() != 1u) {
         GTEST_SKIP() << "the day changed during the test";
+    }
     EXPECT_EQ("one\nthree\n", files.begin()->second);
 }
 

@@ -60,10 +60,13 @@ protected:
         Files result;
         for (const auto& file : readFiles(dir_.path())) {
             std::string name = file.first;
-            for (const auto& day : days)
-                for (const auto& date : {day.before, day.after})
-                    if (file.first.rfind(date, 0) == 0)
+            for (const auto& day : days) {
+                for (const auto& date : {day.before, day.after}) {
+                    if (file.first.rfind(date, 0) == 0) {
                         name = day.label + file.first.substr(date.size());
+                    }
+                }
+            }
             result[name] = file.second;
         }
         return result;
@@ -78,8 +81,9 @@ protected:
         ScopedTimeZone east(EastZone);
         const std::time_t now = std::time(nullptr);
         const int eastDay = std::stoi(kqtest::dateAtOffset(now, EastOffset).substr(8));
-        if (std::localtime(&now)->tm_mday != eastDay)
+        if (std::localtime(&now)->tm_mday != eastDay) {
             GTEST_SKIP() << "this runtime's local time does not follow TZ";
+        }
     }
 };
 
@@ -165,8 +169,9 @@ TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
 TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
 {
     auto log = channel("k", "H\n");
-    for (const char* key : {"Rolling_Header", "ROLLING_HEADER", "rolling_header ", "other"})
+    for (const char* key : {"Rolling_Header", "ROLLING_HEADER", "rolling_header ", "other"}) {
         log->setProperty(key, "X");
+    }
     log->write("n", "a");
     log->setProperty(FileLogChannel::PropertyRollingHeader, "later");
     log->write("n", "b");
@@ -177,8 +182,9 @@ TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
 TEST_F(FileChannel, NoFileWithoutFormatterOrFolder)
 {
     FileLogChannel bare(dir_.path().string(), "bare");
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
         bare.write("logger", "message");
+    }
     EXPECT_NO_THROW(channel("x", "", "missing")->write("n", "lost"));
     EXPECT_TRUE(readFiles(dir_.path()).empty());
 }
@@ -213,8 +219,9 @@ std::string localDate(std::time_t time)
 TEST(FileChannelChild, WritesToFifoThenToPlainFile)
 {
     const char* folder = std::getenv(FifoChildDirVariable.c_str());
-    if (folder == nullptr)
+    if (folder == nullptr) {
         GTEST_SKIP() << "child mode of FileChannel.NonRegularFileIsAFailedWriteNeverABlock only";
+    }
     kqtest::formatted(std::make_shared<FileLogChannel>(folder, "fifo"))->write("n", "lost");
     kqtest::formatted(std::make_shared<FileLogChannel>(folder, "plain"))->write("n", "kept");
 }
@@ -255,9 +262,11 @@ TEST_F(FileChannel, NonRegularFileIsAFailedWriteNeverABlock)
     runChild();
     // With a reader the FIFO opens without blocking; nothing may reach it all the same.
     std::vector<int> readers;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
-        if (entry.is_fifo())
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+        if (entry.is_fifo()) {
             readers.push_back(::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        }
+    }
     runChild();
     for (const int reader : readers) {
         char byte;
@@ -266,11 +275,12 @@ TEST_F(FileChannel, NonRegularFileIsAFailedWriteNeverABlock)
     }
     // Reading a FIFO would block: only the regular files are read.
     std::string plain;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
         if (entry.is_regular_file()) {
             std::ifstream stream(entry.path(), std::ios::binary);
             plain.append(std::istreambuf_iterator<char>(stream), {});
         }
+    }
     EXPECT_EQ("kept\nkept\n", plain);
 #endif
 }

@@ -89,12 +89,15 @@ inline std::vector<std::string> unevenLines(const std::string& text,
                                             const std::vector<std::string>& writers, int count)
 {
     std::vector<std::string> expected, actual, uneven;
-    for (const auto& writer : writers)
-        for (int i = 0; i < count; ++i)
+    for (const auto& writer : writers) {
+        for (int i = 0; i < count; ++i) {
             expected.push_back(writerMessage(writer, i));
+        }
+    }
     std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
+    for (std::string line; std::getline(lines, line);) {
         actual.push_back(line);
+    }
     std::sort(expected.begin(), expected.end());
     std::sort(actual.begin(), actual.end());
     std::set_symmetric_difference(expected.begin(), expected.end(), actual.begin(), actual.end(),
@@ -108,8 +111,9 @@ class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const std::string& tz)
     {
-        if (const char* value = std::getenv("TZ"))
+        if (const char* value = std::getenv("TZ")) {
             previous_ = value;
+        }
         set(tz);
     }
     ~ScopedTimeZone() { previous_ ? set(*previous_) : unset(); }

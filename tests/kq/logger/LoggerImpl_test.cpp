@@ -54,9 +54,10 @@ TEST_F(Logging, LevelScaleAndTexts)
          {"i", "id\n" + dump, "ih: 01 AB ", "d", "dd\n" + dump, "dh 01 AB "}},
         {1, "", 0, {"i", "id\n", "ih: ", "d", "dd\n", "dh "}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.texts, logAll(c.level, c.data, c.size))
             << "level " << c.level << ", " << c.size << " bytes";
+    }
 }
 
 // Suppressed calls must not look at their data: a null pointer with a huge size would

@@ -118,8 +118,9 @@ struct MarkingChannel : logger::NullLogChannel {
 
 TEST(RegistryExitChild, RegistersWithoutShutdown)
 {
-    if (std::getenv(ExitChildVariable) == nullptr)
+    if (std::getenv(ExitChildVariable) == nullptr) {
         GTEST_SKIP() << "child mode of RegistryAtExit only";
+    }
     logger::add("exit.child", std::make_shared<MarkingChannel>()).info("m");
 }
 

@@ -29,10 +29,11 @@ TEST(SimpleFormatter, LineLayout)
     for (const auto& c : cases) {
         const std::string text = SimpleFormatter().format(c.name, c.message);
         ASSERT_GE(text.size(), time.size()) << text;
-        for (size_t i = 0; i < time.size(); ++i)
+        for (size_t i = 0; i < time.size(); ++i) {
             EXPECT_TRUE(time[i] == '0' ? std::isdigit(static_cast<unsigned char>(text[i])) != 0
                                        : text[i] == time[i])
                 << text;
+        }
         EXPECT_EQ(c.afterTime, text.substr(time.size()));
     }
 }

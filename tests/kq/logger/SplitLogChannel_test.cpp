@@ -16,8 +16,9 @@ struct OrderChannel : kq::logger::AbstractLogChannel {
     OrderChannel(std::vector<std::string>& log, std::string tag) : log(log), tag(std::move(tag)) {}
     void write(const std::string&, const std::string& message) override
     {
-        if (tag == "throw")
+        if (tag == "throw") {
             throw std::runtime_error("child failed");
+        }
         log.push_back(tag + ":" + message);
     }
     std::vector<std::string>& log;
@@ -46,8 +47,9 @@ TEST(SplitLogChannel, ThrowingChildStopsTheMessageAndReleasesTheLock)
 {
     std::vector<std::string> log;
     SplitLogChannel split;
-    for (const char* tag : {"a", "throw", "b"})
+    for (const char* tag : {"a", "throw", "b"}) {
         split.add(std::make_shared<OrderChannel>(log, tag));
+    }
     EXPECT_THROW(split.write("n", "m"), std::runtime_error);
     EXPECT_EQ((std::vector<std::string>{"a:m"}), log);
 

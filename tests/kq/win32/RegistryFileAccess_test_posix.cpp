@@ -39,13 +39,15 @@ TEST(RegistryFileAccess, WhatTheStoreCreatesIsTheUsersAlone)
         const fs::path folder = temp.path() / "missing" / "registry";
         const kqtest::ScopedVariable location("KQ_REGISTRY_DIR", folder.string());
         const mode_t old = ::umask(mask);
-        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             EXPECT_TRUE(registry(root).createAndOpen("Software\\kqtest", KEY_ALL_ACCESS));
+        }
         ::umask(old);
         EXPECT_EQ(0700u, modeOf(temp.path() / "missing")) << "umask " << std::oct << mask;
         EXPECT_EQ(0700u, modeOf(folder)) << "umask " << std::oct << mask;
-        for (const char* file : {"HKEY_CURRENT_USER.db", "HKEY_LOCAL_MACHINE.db"})
+        for (const char* file : {"HKEY_CURRENT_USER.db", "HKEY_LOCAL_MACHINE.db"}) {
             EXPECT_EQ(0600u, modeOf(folder / file)) << file << " umask " << std::oct << mask;
+        }
     }
 }
 
@@ -53,8 +55,9 @@ TEST(RegistryFileAccess, WhatTheStoreCreatesIsTheUsersAlone)
 TEST(RegistryReadOnlyChild, ReadsButNeverWrites)
 {
     const char* const name = std::getenv(ReadOnlyKeyVariable);
-    if (name == nullptr)
+    if (name == nullptr) {
         GTEST_SKIP() << "child mode of RegistryFileAccess only";
+    }
     if (::geteuid() == 0) {
         ASSERT_TRUE(::setgroups(0, nullptr) == 0 && ::setgid(Unprivileged) == 0 &&
                     ::setuid(Unprivileged) == 0);
@@ -93,8 +96,9 @@ TEST(RegistryFileAccess, ADatabaseTheUserMayNotChangeOpensForReadingOnly)
 
         const fs::path folder = std::getenv("KQ_REGISTRY_DIR");
         const fs::path file = folder / "HKEY_CURRENT_USER.db";
-        for (const fs::path& path : {folder, file})
+        for (const fs::path& path : {folder, file}) {
             EXPECT_TRUE(::geteuid() != 0 || ::chown(path.c_str(), Unprivileged, Unprivileged) == 0);
+        }
         EXPECT_EQ(0, ::chmod(file.c_str(), modes[1]));
         EXPECT_EQ(0, ::chmod(folder.c_str(), modes[0]));
         kqtest::Process child(kqtest::programPath("win32_tests"),

@@ -39,8 +39,9 @@ TEST(RegistryLocation, RootsAreApart)
     const kqtest::RegistrySandbox sandbox;
     ASSERT_TRUE(registry(HKEY_CURRENT_USER).createAndOpen(sandbox.key("any"), KEY_ALL_ACCESS));
     EXPECT_FALSE(registry(HKEY_LOCAL_MACHINE).open(sandbox.key("any"), KEY_READ));
-    for (const HKEY root : {HKEY_CLASSES_ROOT, HKEY_USERS, HKEY_CURRENT_CONFIG})
+    for (const HKEY root : {HKEY_CLASSES_ROOT, HKEY_USERS, HKEY_CURRENT_CONFIG}) {
         EXPECT_FALSE(registry(root).createAndOpen(sandbox.key("any"), KEY_ALL_ACCESS));
+    }
 }
 
 }  // namespace

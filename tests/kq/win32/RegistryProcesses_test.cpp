@@ -44,16 +44,18 @@ std::unique_ptr<kqtest::Process> writer(const std::string& key, const std::strin
 int damaged(const registry& key, const std::string& writer, int count)
 {
     int bad = 0;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         bad += key.queryStringValue(valueName(writer, i), "") != valueText(writer, i);
+    }
     return bad;
 }
 
 TEST(RegistryChild, WritesValues)
 {
     const char* key = std::getenv(ChildKeyVariable);
-    if (key == nullptr)
+    if (key == nullptr) {
         GTEST_SKIP() << "child mode of RegistryProcesses only";
+    }
     const std::string id = std::getenv(ChildIdVariable);
     const int count = std::atoi(std::getenv(ChildCountVariable));
     registry r(HKEY_CURRENT_USER);
@@ -92,8 +94,9 @@ TEST(RegistryProcesses, WriterKilledMidRunLosesNothingCommitted)
     auto child = writer(sandbox.key("killed"), "k", 0);
     int committed = 0;
     std::string line;
-    while (committed < 40 && child->readLine(line, Patience))
+    while (committed < 40 && child->readLine(line, Patience)) {
         committed = std::atoi(line.c_str() + line.find(' ')) + 1;
+    }
     ASSERT_EQ(40, committed) << child->err();
     child.reset();  // SIGKILL, most likely in the middle of the next write
 

@@ -11,8 +11,9 @@ namespace {
 bool existsInView(const std::string& name, REGSAM view)
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ | view, &key) != 0)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ | view, &key) != 0) {
         return false;
+    }
     ::RegCloseKey(key);
     return true;
 }
@@ -20,8 +21,9 @@ bool existsInView(const std::string& name, REGSAM view)
 void deleteInView(const std::string& name, REGSAM view)
 {
     HKEY software = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | view, &software) != 0)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | view, &software) != 0) {
         return;
+    }
     ::RegDeleteTreeA(software, name.substr(name.find('\\') + 1).c_str());
     ::RegCloseKey(software);
 }
@@ -35,8 +37,9 @@ TEST(RegistryView, Wow64ProcessWorksInThe64BitView)
 #elif !defined(_WIN32)
     GTEST_SKIP() << "Linux has no registry views";
 #else
-    if (!kq::win32::IsWow64())
+    if (!kq::win32::IsWow64()) {
         GTEST_SKIP() << "32-bit Windows has only one registry view";
+    }
     const std::string name = kqtest::uniqueKeyName();
     const bool created =
         kq::win32::registry(HKEY_LOCAL_MACHINE).createAndOpen(name, KEY_ALL_ACCESS);

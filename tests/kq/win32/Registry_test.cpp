@@ -124,8 +124,9 @@ TEST_F(Registry, QueriesFollowTypeAndLength)
         {"binary", REG_BINARY, "\x01\x02\x03", 0x030201, NoText},
         {"long binary", REG_BINARY, "\x01\x02\x03\x04\x05", NoNumber, NoText},
     };
-    for (const auto& row : table)
+    for (const auto& row : table) {
         sandbox_.plant("typed", row.name, row.type, row.bytes);
+    }
     const registry r = key("typed", KEY_READ);
     for (const auto& row : table) {
         EXPECT_EQ(row.number, r.queryDWORDValue(row.name, NoNumber)) << row.name;

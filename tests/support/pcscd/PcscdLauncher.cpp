@@ -37,8 +37,9 @@ namespace {
 void writeFile(const char* path, const std::string& text)
 {
     const int fd = ::open(path, O_WRONLY);
-    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         fail(std::string("write ") + path);
+    }
     ::close(fd);
 }
 
@@ -49,8 +50,9 @@ void enterNamespaces()
     const uid_t uid = ::getuid();
     const gid_t gid = ::getgid();
     const int user = uid == 0 ? 0 : CLONE_NEWUSER;
-    if (::unshare(user | CLONE_NEWNS | CLONE_NEWNET) != 0)
+    if (::unshare(user | CLONE_NEWNS | CLONE_NEWNET) != 0) {
         fail("unshare");
+    }
     if (user) {
         writeFile("/proc/self/setgroups", "deny");
         writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
@@ -60,10 +62,12 @@ void enterNamespaces()
 
 void mountPrivateRun()
 {
-    if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
         fail("make mounts private");
-    if (::mount("none", "/run", "tmpfs", 0, "mode=0755") != 0)
+    }
+    if (::mount("none", "/run", "tmpfs", 0, "mode=0755") != 0) {
         fail("mount tmpfs on /run");
+    }
 }
 
 void loopbackUp()
@@ -71,11 +75,13 @@ void loopbackUp()
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     ifreq request{};
     std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (fd < 0 || ::ioctl(fd, SIOCGIFFLAGS, &request) != 0)
+    if (fd < 0 || ::ioctl(fd, SIOCGIFFLAGS, &request) != 0) {
         fail("read the flags of lo");
+    }
     request.ifr_flags |= IFF_UP;
-    if (::ioctl(fd, SIOCSIFFLAGS, &request) != 0)
+    if (::ioctl(fd, SIOCSIFFLAGS, &request) != 0) {
         fail("bring lo up");
+    }
     ::close(fd);
 }
 
@@ -84,23 +90,27 @@ void listenAsFd3(const std::string& path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
+    if (path.size() >= sizeof address.sun_path) {
         fail("socket path too long");
+    }
     std::strcpy(address.sun_path, path.c_str());
     ::unlink(path.c_str());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::chmod(path.c_str(), 0666) != 0 || ::listen(fd, 64) != 0)
+        ::chmod(path.c_str(), 0666) != 0 || ::listen(fd, 64) != 0) {
         fail("listen on " + path);
-    if (fd != 3 && (::dup2(fd, 3) != 3 || ::close(fd) != 0))
+    }
+    if (fd != 3 && (::dup2(fd, 3) != 3 || ::close(fd) != 0)) {
         fail("move the socket to fd 3");
+    }
 }
 
 // A test that crashes takes its pcscd with it.
 void dieWithParent(pid_t parent)
 {
-    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
         std::exit(1);
+    }
 }
 
 }  // namespace

@@ -56,8 +56,9 @@ bool sameNamespace(const std::string& a, const std::string& b)
 void enter(const std::string& path, int type)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::setns(fd, type) != 0)
+    if (fd < 0 || ::setns(fd, type) != 0) {
         fail("enter " + path);
+    }
     ::close(fd);
 }
 
@@ -66,8 +67,9 @@ void enter(const std::string& path, int type)
 void enterNetworkOf(const std::string& pid)
 {
     const std::string user = "/proc/" + pid + "/ns/user";
-    if (!sameNamespace(user, "/proc/self/ns/user"))
+    if (!sameNamespace(user, "/proc/self/ns/user")) {
         enter(user, CLONE_NEWUSER);
+    }
     enter("/proc/" + pid + "/ns/net", CLONE_NEWNET);
 }
 
@@ -78,16 +80,18 @@ int connectTo(int port)
     address.sin_port = htons(static_cast<unsigned short>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         fail("connect to the reader on port " + std::to_string(port));
+    }
     return fd;
 }
 
 Bytes fromHex(const std::string& text)
 {
     Bytes bytes;
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
         bytes.push_back(static_cast<unsigned char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    }
     return bytes;
 }
 
@@ -96,8 +100,9 @@ bool readAll(int fd, unsigned char* buffer, std::size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::read(fd, buffer, size);
-        if (n <= 0)
+        if (n <= 0) {
             return false;
+        }
         buffer += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -107,8 +112,9 @@ bool readAll(int fd, unsigned char* buffer, std::size_t size)
 bool receive(int fd, Bytes& message)
 {
     unsigned char length[2];
-    if (!readAll(fd, length, 2))
+    if (!readAll(fd, length, 2)) {
         return false;
+    }
     message.resize(static_cast<std::size_t>(length[0] << 8 | length[1]));
     return readAll(fd, message.data(), message.size());
 }
@@ -118,8 +124,9 @@ void send(int fd, const Bytes& message)
     Bytes framed{static_cast<unsigned char>(message.size() >> 8),
                  static_cast<unsigned char>(message.size())};
     framed.insert(framed.end(), message.begin(), message.end());
-    if (::write(fd, framed.data(), framed.size()) != static_cast<ssize_t>(framed.size()))
+    if (::write(fd, framed.data(), framed.size()) != static_cast<ssize_t>(framed.size())) {
         fail("write to the reader");
+    }
 }
 
 // Lc, Le and where the data starts, for the short and the extended cases; false
@@ -150,12 +157,14 @@ bool lengthsOf(const Bytes& command, Lengths& lengths)
         lengths.le = command[4];
         return true;
     }
-    if (command.size() >= 7 && command[4] == 0)
+    if (command.size() >= 7 && command[4] == 0) {
         return extendedLengths(command, lengths);
+    }
     if (command.size() > 5) {
         lengths.lc = command[4];
-        if (command.size() == 6 + lengths.lc)
+        if (command.size() == 6 + lengths.lc) {
             lengths.le = command.back();
+        }
         return command.size() == 6 + lengths.lc || command.size() == 5 + lengths.lc;
     }
     return true;
@@ -164,8 +173,9 @@ bool lengthsOf(const Bytes& command, Lengths& lengths)
 // Bytes counting from 01 (wrapping after FF).
 void appendCounting(Bytes& bytes, std::size_t count)
 {
-    for (std::size_t i = 1; i <= count; ++i)
+    for (std::size_t i = 1; i <= count; ++i) {
         bytes.push_back(static_cast<unsigned char>(i));
+    }
 }
 
 // What a T=0 card has waiting for GET RESPONSE.
@@ -185,8 +195,9 @@ Bytes withStatus(Bytes data)
 
 Bytes getResponse(std::size_t le)
 {
-    if (pending.empty())
+    if (pending.empty()) {
         return {0x69, 0x85};
+    }
     const std::size_t count = std::min(le == 0 ? 256 : le, pending.size());
     Bytes data(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
     pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
@@ -196,8 +207,9 @@ Bytes getResponse(std::size_t le)
 Bytes answer(const Bytes& command)
 {
     Lengths lengths;
-    if (command.size() < 4 || !lengthsOf(command, lengths))
+    if (command.size() < 4 || !lengthsOf(command, lengths)) {
         return {0x67, 0x00};
+    }
     switch (command[1]) {
         case 0x00:
             return {0x6D, 0x00};
@@ -210,14 +222,16 @@ Bytes answer(const Bytes& command)
         case 0xC0:
             return getResponse(lengths.le);
         case 0xB2:
-            if (lengths.le != RecordLength)
+            if (lengths.le != RecordLength) {
                 return {0x6C, RecordLength};
+            }
     }
     Bytes response(command.begin() + static_cast<std::ptrdiff_t>(lengths.data),
                    command.begin() + static_cast<std::ptrdiff_t>(lengths.data + lengths.lc));
     appendCounting(response, lengths.le);
-    if (response.size() + 2 > 0xFFFF)
+    if (response.size() + 2 > 0xFFFF) {
         return {0x67, 0x00};
+    }
     response.insert(response.end(), {0x90, 0x00});
     return response;
 }
@@ -234,16 +248,18 @@ int main(int argc, char* argv[])
     const Bytes atr = fromHex(argv[3]);
     enterNetworkOf(argv[1]);
     // A test that crashes takes its cards with it.
-    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
         return 1;
+    }
     const int reader = connectTo(std::atoi(argv[2]));
     const unsigned char SendAtr = 4;
     for (Bytes message; receive(reader, message);) {
         if (message.size() == 1) {
             // Power off, on and reset lose what waited for GET RESPONSE.
             pending.clear();
-            if (message[0] == SendAtr)
+            if (message[0] == SendAtr) {
                 send(reader, atr);
+            }
         } else {
             send(reader, answer(message));
         }

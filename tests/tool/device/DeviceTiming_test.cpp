@@ -34,8 +34,9 @@ public:
     std::string receive(std::size_t count, std::chrono::milliseconds limit = 5000ms)
     {
         const auto end = Clock::now() + limit;
-        while (io_.available() < count && Clock::now() < end)
+        while (io_.available() < count && Clock::now() < end) {
             std::this_thread::sleep_for(5ms);
+        }
         std::vector<unsigned char> got(io_.available());
         got.resize(io_.recv(got.data(), static_cast<unsigned int>(got.size())));
         return kq::NumberFormatter::buffer2stringU(got.data(),
@@ -143,9 +144,10 @@ TEST_F(DeviceTiming, LeavesPurgesToTheHost)
          {std::vector<std::string>{"--compare"}, {"--compare", "--fast"}}) {
         SCOPED_TRACE(args.back());
 #ifdef _WIN32
-        if (args.back() == "--fast")
+        if (args.back() == "--fast") {
             GTEST_SKIP() << "Wine's PurgeComm flushes the output of its pseudo-terminal, and a "
                             "purge right after a send can discard it before socat reads it";
+        }
 #endif
         ASSERT_NO_FATAL_FAILURE(run(log, log, args));
         EXPECT_EQ(0, loaderStatus_) << loader_->out();

@@ -23,8 +23,9 @@ std::vector<unsigned char> bytes(const std::string& text)
 std::string lines(const Atr& atr)
 {
     std::string text;
-    for (const auto& line : describeAtr(atr))
+    for (const auto& line : describeAtr(atr)) {
         text += line + "\n";
+    }
     return text;
 }
 

@@ -76,8 +76,9 @@ TEST(T0Exchange, SetsLeOnEachShortCaseOnly)
         {{0x00, 0xB0, 0x00, 0x00, 0x00, 0x04, 0x00}, {}},
         {{0x00, 0xA4, 0x04, 0x00, 0x05, 0x3F}, {}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(withLe(c.command, 0x10), c.withLe);
+    }
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ std::string nextEvent(kqtest::Process& tool)
     static const std::regex stamped(
         "(.*), \"time\": \"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\"\\}\r?");
     std::string line;
-    if (!tool.readLine(line, kqtest::runLimit))
+    if (!tool.readLine(line, kqtest::runLimit)) {
         return "no line; error output: " + tool.err();
+    }
     std::smatch match;
     return std::regex_match(line, match, stamped) ? match[1].str() + "}" : "unstamped: " + line;
 }

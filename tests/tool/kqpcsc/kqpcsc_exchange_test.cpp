@@ -25,8 +25,9 @@ Outcome kqpcsc(const std::vector<std::string>& args)
 std::string counting(int first, int count)
 {
     std::string text;
-    for (int i = first; i < first + count; ++i)
+    for (int i = first; i < first + count; ++i) {
         text += kq::format("%s%02X", text.empty() ? "" : " ", i & 0xFF);
+    }
     return text;
 }
 
@@ -35,8 +36,9 @@ protected:
     void SetUp() override
     {
         kqtest::PcscServiceTest::SetUp();
-        if (service_)
+        if (service_) {
             service_->insertCard(PcscService::Reader, "3B021450");
+        }
     }
 };
 

@@ -48,8 +48,9 @@ TEST(HtmlReport, RendersInABrowserWithTheDifferencesMarked)
 #ifdef _WIN32
     GTEST_SKIP() << "Chromium is a Linux program here; the page is the same on both platforms";
 #endif
-    if (!std::filesystem::exists(chromium))
+    if (!std::filesystem::exists(chromium)) {
         GTEST_SKIP() << chromium << " is not installed (scripts/bootstrap installs it on Linux)";
+    }
     kqtest::TempDir dir;
     const std::filesystem::path page = dir.path() / "report.html";
     {

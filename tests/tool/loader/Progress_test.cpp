@@ -16,10 +16,11 @@ TEST(Progress, EstimatesTheTimeLeftFromThePaceSoFar)
         {100, 100, 0, 90, "step 100 of 100, 100%, 0 mismatches"},
         {0, 0, 0, 0, "step 0 of 0, 100%, 0 mismatches"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(
             quorvex::Progress::text(c.done, c.total, c.failures, std::chrono::seconds(c.elapsed)),
             c.line);
+    }
 }
 
 }  // namespace

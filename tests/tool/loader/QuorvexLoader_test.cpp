@@ -150,11 +150,12 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> args;
-        for (const std::string& a : c.args)
+        for (const std::string& a : c.args) {
             args.push_back(
                 substitute(substitute(substitute(substitute(a, "DUMP", dump), "MISSING", missing),
                                       "BADMASK", badMask),
                            "BAD", bad));
+        }
         const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", args);
         EXPECT_EQ(loader.status, 1);
         const std::string out = substitute(loader.out, missing, "MISSING");
@@ -261,8 +262,9 @@ std::string verdicts(const std::string& out)
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("match", 0) == 0 || line.rfind("MISMATCH", 0) == 0 ||
-            line.rfind("compare:", 0) == 0)
+            line.rfind("compare:", 0) == 0) {
             result += line + "\n";
+        }
     }
     return result;
 }

@@ -14,27 +14,31 @@ public:
 
     void skipSpace()
     {
-        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) {
             ++at_;
+        }
     }
     bool take(const std::string& word)
     {
         skipSpace();
-        if (text_.compare(at_, word.size(), word) != 0)
+        if (text_.compare(at_, word.size(), word) != 0) {
             return false;
+        }
         at_ += word.size();
         return true;
     }
     void expect(const std::string& word)
     {
-        if (!take(word))
+        if (!take(word)) {
             fail("expected '" + word + "'");
+        }
     }
     char peek() const { return at_ < text_.size() ? text_[at_] : '\0'; }
     char next()
     {
-        if (at_ >= text_.size())
+        if (at_ >= text_.size()) {
             fail("unexpected end");
+        }
         return text_[at_++];
     }
     bool atEnd()
@@ -55,8 +59,9 @@ std::string jsonString(Cursor& c)
     c.expect("\"");
     std::string result;
     for (char ch = c.next(); ch != '"'; ch = c.next()) {
-        if (static_cast<unsigned char>(ch) < 0x20)
+        if (static_cast<unsigned char>(ch) < 0x20) {
             c.fail("control character in a string");
+        }
         if (ch != '\\') {
             result += ch;
             continue;
@@ -64,8 +69,9 @@ std::string jsonString(Cursor& c)
         const char escape = c.next();
         if (escape == 'u') {
             std::string digits;
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < 4; ++i) {
                 digits += c.next();
+            }
             result += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
         } else if (escape == 'n') {
             result += '\n';
@@ -88,8 +94,9 @@ Json jsonValue(Cursor& c)
     } else if (c.take("{")) {
         value.kind = Json::Object;
         while (!c.take("}")) {
-            if (!value.members.empty())
+            if (!value.members.empty()) {
                 c.expect(",");
+            }
             c.skipSpace();
             const std::string name = jsonString(c);
             c.expect(":");
@@ -98,8 +105,9 @@ Json jsonValue(Cursor& c)
     } else if (c.take("[")) {
         value.kind = Json::Array;
         while (!c.take("]")) {
-            if (!value.items.empty())
+            if (!value.items.empty()) {
                 c.expect(",");
+            }
             value.items.push_back(jsonValue(c));
         }
     } else if (c.take("null")) {
@@ -113,8 +121,9 @@ Json jsonValue(Cursor& c)
         char* end = nullptr;
         value.kind = Json::Number;
         value.number = std::strtod(start, &end);
-        if (end == start)
+        if (end == start) {
             c.fail("no JSON value");
+        }
         c.at_ += static_cast<std::size_t>(end - start);
     }
     return value;
@@ -125,8 +134,9 @@ std::string xmlText(Cursor& c, char stop)
     std::string result;
     while (c.peek() != stop && c.peek() != '\0') {
         const char ch = c.next();
-        if (ch == '<' || (ch == '>' && stop == '"'))
+        if (ch == '<' || (ch == '>' && stop == '"')) {
             c.fail("bare '<' or '>'");
+        }
         if (ch != '&') {
             result += ch;
             continue;
@@ -141,8 +151,9 @@ std::string xmlText(Cursor& c, char stop)
                 known = true;
             }
         }
-        if (!known)
+        if (!known) {
             c.fail("unknown entity");
+        }
     }
     return result;
 }
@@ -151,10 +162,12 @@ std::string xmlName(Cursor& c)
 {
     std::string name;
     while (std::isalnum(static_cast<unsigned char>(c.peek())) || c.peek() == '-' ||
-           c.peek() == '_' || c.peek() == ':')
+           c.peek() == '_' || c.peek() == ':') {
         name += c.next();
-    if (name.empty())
+    }
+    if (name.empty()) {
         c.fail("no name");
+    }
     return name;
 }
 
@@ -164,8 +177,9 @@ Xml xmlElement(Cursor& c)
     c.expect("<");
     element.name = xmlName(c);
     while (!c.take(">")) {
-        if (c.take("/>"))
+        if (c.take("/>")) {
             return element;
+        }
         c.skipSpace();
         const std::string name = xmlName(c);
         c.expect("=\"");
@@ -175,8 +189,9 @@ Xml xmlElement(Cursor& c)
     for (;;) {
         element.text += xmlText(c, '<');
         if (c.take("</")) {
-            if (xmlName(c) != element.name)
+            if (xmlName(c) != element.name) {
                 c.fail("end tag of another element");
+            }
             c.expect(">");
             return element;
         }
@@ -190,8 +205,9 @@ std::vector<const Xml*> Xml::all(const std::string& childName) const
 {
     std::vector<const Xml*> found;
     for (const Xml& child : children) {
-        if (child.name == childName)
+        if (child.name == childName) {
             found.push_back(&child);
+        }
     }
     return found;
 }
@@ -200,8 +216,9 @@ Json parseJson(const std::string& text)
 {
     Cursor c(text);
     Json value = jsonValue(c);
-    if (!c.atEnd())
+    if (!c.atEnd()) {
         c.fail("text after the value");
+    }
     return value;
 }
 
@@ -215,8 +232,9 @@ Xml parseXml(const std::string& text)
     }
     c.skipSpace();
     Xml root = xmlElement(c);
-    if (!c.atEnd())
+    if (!c.atEnd()) {
         c.fail("text after the root element");
+    }
     return root;
 }
 

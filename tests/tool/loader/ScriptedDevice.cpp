@@ -27,8 +27,9 @@ void ScriptedDevice::serve()
         const Bytes piece =
             pair_.deviceRead(requestSize_ - request.size(), std::chrono::milliseconds(50));
         request.insert(request.end(), piece.begin(), piece.end());
-        if (request.size() < requestSize_)
+        if (request.size() < requestSize_) {
             continue;
+        }
         {
             const std::lock_guard<std::mutex> hold(lock_);
             requests_.push_back(request);

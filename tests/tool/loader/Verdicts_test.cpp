@@ -114,8 +114,9 @@ std::string counterLog()
 TEST(QuorvexLoaderMasks, LearnedMasksLetTheCounterPass)
 {
 #ifdef _WIN32
-    if (kqtest::testPorts().size() != 2)
+    if (kqtest::testPorts().size() != 2) {
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+    }
 #endif
     kqtest::TempDir dir;
     ScriptedDevice device(1, counter());
@@ -155,13 +156,15 @@ TEST(QuorvexLoaderMasks, LearnedMasksLetTheCounterPass)
 TEST(QuorvexLoaderLatency, ALateAnswerStopsAFailFastRun)
 {
 #ifdef _WIN32
-    if (kqtest::testPorts().size() != 2)
+    if (kqtest::testPorts().size() != 2) {
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+    }
 #endif
     kqtest::TempDir dir;
     ScriptedDevice device(1, [](const Bytes& request) {
-        if (request[0] == 0x02)
+        if (request[0] == 0x02) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        }
         return Bytes{0x90, 0x00};
     });
     const std::string json = (dir.path() / "r.json").string();
@@ -194,8 +197,9 @@ TEST(QuorvexLoaderLatency, ALateAnswerStopsAFailFastRun)
 TEST(QuorvexLoaderTextLog, DotStandsForTheGivenByte)
 {
 #ifdef _WIN32
-    if (kqtest::testPorts().size() != 2)
+    if (kqtest::testPorts().size() != 2) {
         GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
+    }
 #endif
     kqtest::TempDir dir;
     ScriptedDevice device(3, [](const Bytes&) { return Bytes{'O', 'K', '\r', '\n'}; });

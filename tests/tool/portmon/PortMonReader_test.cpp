@@ -24,12 +24,14 @@ using quorvex::ReaderOptions;
 // "send 0A 1B" and the like; "end" for no action.
 std::string describe(const PortMonAction* action)
 {
-    if (!action)
+    if (!action) {
         return "end";
+    }
     const char* const kinds[] = {"none", "purge", "send", "recv", "settings "};
     std::string text = kinds[static_cast<int>(action->kind)];
-    if (action->kind == quorvex::ActionKind::Settings)
+    if (action->kind == quorvex::ActionKind::Settings) {
         text += quorvex::lineChangeText(action->change);
+    }
     for (unsigned char byte : action->data) {
         char hex[4];
         std::snprintf(hex, sizeof hex, " %02X", byte);
@@ -145,8 +147,9 @@ TEST(PortMonReader, MissingFileOrFolderNamesItAsGiven)
 std::string readAll(PortMonReader& reader)
 {
     std::string text;
-    while (const PortMonAction* action = reader.next())
+    while (const PortMonAction* action = reader.next()) {
         text += (text.empty() ? "" : "; ") + describe(action);
+    }
     return text;
 }
 

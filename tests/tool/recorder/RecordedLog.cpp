@@ -11,8 +11,9 @@ std::vector<std::string> fields(const std::string& line)
 {
     std::vector<std::string> result;
     std::istringstream in(line);
-    for (std::string field; std::getline(in, field, '\t');)
+    for (std::string field; std::getline(in, field, '\t');) {
         result.push_back(field);
+    }
     return result;
 }
 
@@ -29,10 +30,11 @@ std::vector<std::string> events(const std::string& file)
             continue;
         }
         const std::string payload = f[6].substr(f[6].find(':') + 1);
-        if (f[6].rfind("Length ", 0) == 0 && f[3] == previous)
+        if (f[6].rfind("Length ", 0) == 0 && f[3] == previous) {
             result.back() += payload;
-        else
+        } else {
             result.push_back(f[3] + " " + (f[6].rfind("Length ", 0) == 0 ? payload : f[6]));
+        }
         previous = f[3];
     }
     return result;

@@ -15,8 +15,9 @@ using namespace std::chrono_literals;
 TEST(QuorvexRecorderFront, RelaysBetweenTwoPortsAndRecordsBothWays)
 {
 #ifdef _WIN32
-    if (kqtest::testPorts(1).size() != 2)
+    if (kqtest::testPorts(1).size() != 2) {
         GTEST_SKIP() << "needs two COM port pairs named by KQ_TEST_PORTS";
+    }
 #endif
     kqtest::TempDir dir;
     kqtest::PortPair device(0), program(1);

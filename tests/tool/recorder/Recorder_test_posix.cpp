@@ -51,8 +51,9 @@ public:
         pollfd entry{fd_, POLLIN, 0};
         while (have<count&& ::poll(&entry, 1, 10000)> 0) {
             const ssize_t n = ::read(fd_, got.data() + have, count - have);
-            if (n <= 0)
+            if (n <= 0) {
                 break;
+            }
             have += static_cast<std::size_t>(n);
         }
         got.resize(have);
@@ -61,8 +62,9 @@ public:
     void purge(int queues = TCIOFLUSH) { ::tcflush(fd_, queues); }
     void close()
     {
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
             ::close(fd_);
+        }
         fd_ = -1;
     }
 

@@ -43,10 +43,12 @@ std::string byteCells(const BlockRecord& block, const std::vector<unsigned char>
         const ByteMark mark = markOf(block, at);
         const bool allowed = expectedSide && block.pattern.allowsAny(at);
         std::string text = at < bytes.size() ? kq::format("%02X", bytes[at]) : "--";
-        if (allowed)
+        if (allowed) {
             text = at < bytes.size() ? text + "?" : "??";
-        if (at >= bytes.size() && mark == ByteMark::Same)
+        }
+        if (at >= bytes.size() && mark == ByteMark::Same) {
             continue;
+        }
         html += (at ? " " : "");
         html += mark == ByteMark::Same
                     ? text
@@ -75,8 +77,9 @@ void writeChart(const RunRecord& run, std::ostream& out)
 {
     const double width = 800, height = 200;
     double top = static_cast<double>(run.maxLatency);
-    for (const BlockRecord& block : run.blocks)
+    for (const BlockRecord& block : run.blocks) {
         top = std::max(top, block.firstByteMs);
+    }
     top = std::max(top, 1.0) * 1.1;
     const double bar = width / static_cast<double>(std::max<std::size_t>(run.blocks.size(), 1));
     out << kq::format(
@@ -124,8 +127,9 @@ void writeHtmlReport(const RunRecord& run, std::ostream& out)
     out << "<table><tr><th>block</th><th>line</th><th>verdict</th><th>first byte ms</th>"
            "<th>last byte ms</th><th>expected</th><th>got</th></tr>\n";
     long index = 0;
-    for (const BlockRecord& block : run.blocks)
+    for (const BlockRecord& block : run.blocks) {
         writeRow(block, ++index, out);
+    }
     out << "</table>\n<p>Marked: <span class=\"diff\">differs</span>, <span class=\"masked\">"
            "differs where a mask or the log allows any byte</span>; expected bytes that may be "
            "anything end in ?.</p>\n</body></html>\n";

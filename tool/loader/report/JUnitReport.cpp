@@ -18,11 +18,13 @@ std::string seconds(double s)
 std::string failureText(const BlockRecord& block, long maxLatency)
 {
     std::string text = "expected " + hex(block.expected) + "\ngot " + hex(block.got) + "\n";
-    if (block.masked)
+    if (block.masked) {
         text += "mask " + block.pattern.text() + "\n";
-    if (block.verdict == Verdict::Late)
+    }
+    if (block.verdict == Verdict::Late) {
         text += kq::format("first byte after %s ms, limit %ld ms\n",
                            milliseconds(block.firstByteMs).c_str(), maxLatency);
+    }
     return text;
 }
 
@@ -32,10 +34,11 @@ void writeCase(const BlockRecord& block, long index, const RunRecord& run, std::
     out << "  <testcase name=\"" << kq::format("block %ld (line %ld)", index, block.line)
         << "\" classname=\"" << xmlText(std::filesystem::path(run.log).filename().string())
         << "\" time=\"" << seconds(time) << "\">\n";
-    if (block.verdict != Verdict::Match)
+    if (block.verdict != Verdict::Match) {
         out << "    <failure type=\"" << verdictName(block.verdict) << "\" message=\""
             << verdictName(block.verdict) << "\">" << xmlText(failureText(block, run.maxLatency))
             << "</failure>\n";
+    }
     out << "    <system-out>" << xmlText(block.transcript) << "</system-out>\n  </testcase>\n";
 }
 
@@ -49,8 +52,9 @@ void writeJUnitReport(const RunRecord& run, std::ostream& out)
         << "\" tests=\"" << run.blocks.size() << "\" failures=\"" << failures
         << "\" errors=\"0\" time=\"" << seconds(run.seconds) << "\">\n";
     long index = 0;
-    for (const BlockRecord& block : run.blocks)
+    for (const BlockRecord& block : run.blocks) {
         writeCase(block, ++index, run, out);
+    }
     out << "</testsuite>\n";
 }
 

@@ -17,8 +17,9 @@ void writeBlock(const BlockRecord& block, std::ostream& out)
 {
     out << "    {\"line\": " << block.line << ", \"expected\": " << jsonString(hex(block.expected))
         << ", \"got\": " << jsonString(hex(block.got));
-    if (block.masked)
+    if (block.masked) {
         out << ", \"mask\": " << jsonString(block.pattern.text());
+    }
     out << ", \"verdict\": " << jsonString(verdictName(block.verdict))
         << ", \"firstByteMs\": " << latency(block.firstByteMs)
         << ", \"lastByteMs\": " << latency(block.lastByteMs) << "}";

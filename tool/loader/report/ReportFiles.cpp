@@ -13,21 +13,24 @@ ReportFiles::ReportFiles(const Names& names)
 
 std::unique_ptr<ReportFiles::File> ReportFiles::open(const std::string& name)
 {
-    if (name.empty())
+    if (name.empty()) {
         return nullptr;
+    }
     auto file = std::make_unique<File>();
     file->name = name;
     file->stream.open(name, std::ios::binary | std::ios::trunc);
-    if (!file->stream)
+    if (!file->stream) {
         throw std::runtime_error(kq::format("can't write the report '%s'", name.c_str()));
+    }
     return file;
 }
 
 void ReportFiles::finish(File& file)
 {
     file.stream.close();
-    if (!file.stream)
+    if (!file.stream) {
         throw std::runtime_error(kq::format("can't write the report '%s'", file.name.c_str()));
+    }
 }
 
 void ReportFiles::write(const RunRecord& run)

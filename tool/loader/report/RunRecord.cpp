@@ -18,8 +18,9 @@ const char* verdictName(Verdict verdict)
 long RunRecord::count(Verdict verdict) const
 {
     long n = 0;
-    for (const BlockRecord& block : blocks)
+    for (const BlockRecord& block : blocks) {
         n += block.verdict == verdict ? 1 : 0;
+    }
     return n;
 }
 
@@ -28,11 +29,13 @@ ByteMark markOf(const BlockRecord& block, std::size_t at)
     const bool hasGot = at < block.got.size();
     const bool hasExpected = at < block.expected.size();
     const bool allowed = block.pattern.allowsAny(at);
-    if (hasGot && allowed)
+    if (hasGot && allowed) {
         return hasExpected && block.expected[at] == block.got[at] ? ByteMark::Same
                                                                   : ByteMark::Masked;
-    if (hasGot != hasExpected)
+    }
+    if (hasGot != hasExpected) {
         return at < block.pattern.bytes.size() || hasGot ? ByteMark::Differs : ByteMark::Same;
+    }
     return hasGot && block.expected[at] != block.got[at] ? ByteMark::Differs : ByteMark::Same;
 }
 
