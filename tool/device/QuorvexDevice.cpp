@@ -2,8 +2,8 @@
 // program) on a serial port or a pseudo-terminal and checks what it sends.
 #include "DevicePort.h"
 #include "DeviceSession.h"
-#include "common/Arguments.h"
 #include "common/Console.h"
+#include "common/ProgramMain.h"
 #include "portmon/TextPayload.h"
 
 #include <kq/NumberFormatter.h>
@@ -106,26 +106,28 @@ int main(int argc, char* argv[])
 {
     using quorvex::print;
     StringOptionValue serial, input, pty, timeout, lenient, port, dot, mask, json, latency, match,
-        answer;
-    kq::ProgramOptions::OptionsProcessor options('-', '=');
-    options.add("s", "serial", "serial device to serve", &serial);
-    options.add("i", "input", "PortMon dump", &input);
-    options.add("p", "pty", "serve a new pseudo-terminal", &pty);
-    options.add("t", "timeout", "ms the host may do nothing", &timeout);
-    options.add("", "lenient", "read more log variants", &lenient);
-    options.add("", "port", "serve one port's lines", &port);
-    options.add("", "dot", "byte a '.' stands for", &dot);
-    options.add("", "mask", "mask file", &mask);
-    options.add("", "json", "JSON report", &json);
-    options.add("", "latency", "when to answer", &latency);
-    options.add("", "match", "answer requests in any order", &match);
-    options.add("", "default", "answer to unknown requests", &answer);
-    options.process(argc, argv);
-    quorvex::warnAboutUnknownArguments(
-        "QuorvexDevice", argc, argv,
-        {"-s", "--serial", "-i", "--input", "-p", "--pty", "-t", "--timeout", "--lenient", "--port",
-         "--dot", "--mask", "--json", "--latency", "--match", "--default"});
+        answer, help;
+    quorvex::OptionList options;
+    options.add("s", "serial", "serial device to serve", serial);
+    options.add("i", "input", "PortMon dump", input);
+    options.add("p", "pty", "serve a new pseudo-terminal", pty);
+    options.add("t", "timeout", "ms the host may do nothing", timeout);
+    options.addLongOnly({{"lenient", &lenient},
+                         {"port", &port},
+                         {"dot", &dot},
+                         {"mask", &mask},
+                         {"json", &json},
+                         {"latency", &latency},
+                         {"match", &match},
+                         {"default", &answer},
+                         {"help", &help}});
+    options.read(argc, argv);
+    options.warnAboutUnknown("QuorvexDevice", argc, argv);
 
+    if (help.isSet) {
+        print(usage);
+        return 0;
+    }
     try {
         if (!input.isSet || serial.isSet == pty.isSet) {
             print(usage);

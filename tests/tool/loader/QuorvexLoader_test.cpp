@@ -165,11 +165,15 @@ TEST(QuorvexLoaderCommandLine, ReportsAndFails)
     }
 }
 
+// Each program takes --help as an option of its own, not as a stray argument.
 TEST(QuorvexLoaderCommandLine, HelpShowsTheUsage)
 {
-    const kqtest::Outcome loader = kqtest::runTool("QuorvexLoader", {"--help"});
-    EXPECT_EQ(loader.status, 0);
-    EXPECT_EQ(loader.out.rfind("usage: QuorvexLoader -s=<device> -i=<dump>", 0), 0u);
+    for (const char* program : {"QuorvexLoader", "QuorvexDevice", "QuorvexRecorder"}) {
+        const kqtest::Outcome run = kqtest::runTool(program, {"--help"});
+        EXPECT_EQ(run.status, 0) << program;
+        EXPECT_EQ(run.out.rfind(std::string("usage: ") + program + " -", 0), 0u) << run.out;
+        EXPECT_EQ(run.err, "") << program;
+    }
 }
 
 // --check needs no port and says what the replay would do.
