@@ -55,6 +55,15 @@ bool startsFile(int fd)
     return lockExclusive(fd) && ::fstat(fd, &status) == 0 && status.st_size == 0;
 }
 
+// Over NFS a link that was made can still report a failure; the temporary's count of
+// names tells whether it was.
+bool linkInto(const std::string& temporary, const std::string& target)
+{
+    struct stat status;
+    return ::link(temporary.c_str(), target.c_str()) == 0 ||
+           (::stat(temporary.c_str(), &status) == 0 && status.st_nlink == 2);
+}
+
 // Tells apart the files that this process's writers start, whichever channel they use.
 std::atomic<unsigned> startedFiles{0};
 
@@ -128,7 +137,7 @@ bool FileLogChannelImpl::startFile(const std::string& header, const std::string&
     }
     const bool written = writeAll(fd, header + text);
     ::close(fd);
-    const bool linked = written && ::link(temporary.c_str(), path_.c_str()) == 0;
+    const bool linked = written && linkInto(temporary, path_);
     ::unlink(temporary.c_str());
     if (linked) {
         regularDay_ = day_;
