@@ -30,10 +30,17 @@ void FileLogChannelImpl::setRollingHeader(const std::string& header)
     rollingHeader_ = header;
 }
 
-void FileLogChannelImpl::append(const std::string& fileName, const std::string& text)
+void FileLogChannelImpl::append(const std::tm& date, const std::string& text)
 {
     std::lock_guard<std::mutex> guard(fileLock_);
-    appendToFile(path(fileName), rollingHeader_, text);
+    // Messages come many to a day: the name is built only for the first of each.
+    const int day = (date.tm_year * 16 + date.tm_mon) * 32 + date.tm_mday;
+    if (day != day_) {
+        fileName_ = fileName(date);
+        path_ = path(fileName_);
+        day_ = day;
+    }
+    appendToFile(rollingHeader_, text);
 }
 
 FileLogChannel::FileLogChannel(const std::string& directory, const std::string& name)
@@ -50,9 +57,9 @@ void FileLogChannel::write(const std::string& loggerName, const std::string& mes
     }
     // The day is fixed before formatting: a message that straddles midnight stays in the
     // file of the day it was logged on, whatever time stamp the formatter reads.
-    const std::string fileName = impl_->fileName(detail::localTime(std::time(nullptr)));
+    const std::tm date = detail::localTime(std::time(nullptr));
     const std::string text = formatter_->format(loggerName, message);
-    impl_->append(fileName, text);
+    impl_->append(date, text);
 }
 
 void FileLogChannel::setProperty(const std::string& key, const std::string& value)

@@ -25,10 +25,9 @@ std::string FileLogChannelImpl::path(const std::string& fileName) const
 // Read sharing only: while one writer has the file open, another writer's open fails and
 // that writer's message is dropped. Only a disk file is written: a pipe or device that
 // the name leads to is left alone.
-void FileLogChannelImpl::appendToFile(const std::string& path, const std::string& header,
-                                      const std::string& text)
+void FileLogChannelImpl::appendToFile(const std::string& header, const std::string& text)
 {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    const HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;

@@ -160,10 +160,16 @@ TEST_F(FileChannel, HeaderStartsEveryEmptyFileOnce)
     ASSERT_EQ(1u, files.size());
     EXPECT_EQ("Ha\nb\n", files.begin()->second);
 
-    // Emptied by someone else: started again with the header.
-    std::ofstream(dir_.path() / files.begin()->first, std::ios::binary | std::ios::trunc).close();
+    // Emptied or removed by someone else: started again with the header, and nothing else
+    // is left in the folder.
+    const auto path = dir_.path() / files.begin()->first;
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
     log->write("n", "c");
-    EXPECT_EQ("Hc\n", readFiles(dir_.path()).begin()->second);
+    EXPECT_EQ((Files{{path.filename().string(), "Hc\n"}}), readFiles(dir_.path()));
+    std::filesystem::remove(path);
+    log->write("n", "d");
+    log->write("n", "e");
+    EXPECT_EQ((Files{{path.filename().string(), "Hd\ne\n"}}), readFiles(dir_.path()));
 }
 
 TEST_F(FileChannel, OnlyTheExactKeyChangesTheHeader)
