@@ -29,14 +29,22 @@ public:
     PortMonWriter& operator=(const PortMonWriter&) = delete;
 
     // Throws "can't write '<file>': <reason>".
-    void write(const std::string& process, const std::string& request, const std::string& port,
+    void write(const std::string& process, const char* request, const std::string& port,
                const std::string& details);
+    // The same with lengthDetails(bytes, size), formatted where the line is.
+    void writeBytes(const std::string& process, const char* request, const std::string& port,
+                    const unsigned char* bytes, std::size_t size);
 
 private:
+    void begin(const std::string& process, const char* request, const std::string& port);
+    void finish();
+
     std::FILE* file_;
     const std::string fileName_;
     long sequence_ = 0;
     std::chrono::steady_clock::time_point last_;
+    // Kept from line to line, so that a line on the relay's path allocates nothing.
+    std::string line_;
 };
 
 }  // namespace quorvex

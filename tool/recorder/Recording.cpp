@@ -80,14 +80,14 @@ void Recording::wrote(const unsigned char* bytes, std::size_t size)
 {
     ++writes_;
     writeBytes_ += static_cast<long>(size);
-    line("IRP_MJ_WRITE", lengthDetails(bytes, size));
+    log_->writeBytes(process_, "IRP_MJ_WRITE", port_, bytes, size);
 }
 
 void Recording::read(const unsigned char* bytes, std::size_t size)
 {
     ++reads_;
     readBytes_ += static_cast<long>(size);
-    line("IRP_MJ_READ", lengthDetails(bytes, size));
+    log_->writeBytes(process_, "IRP_MJ_READ", port_, bytes, size);
 }
 
 void Recording::purged(bool receive, bool transmit)

@@ -115,9 +115,14 @@ private:
 
 // Bytes on their way to one side: nothing more is read from the other side
 // until they are all written, so memory stays the same however long the session.
+// A read takes as much as a wakeup offers: fewer, larger chunks mean fewer
+// calls and log lines for the same bytes.
 struct Pending {
-    unsigned char bytes[4096];
+    static const std::size_t size = 8192;
+    // One byte ahead of the bytes, where packet mode puts its status.
+    unsigned char packet[1 + size];
     std::size_t at = 0, end = 0;
+    unsigned char* bytes() { return packet + 1; }
     bool empty() const { return at == end; }
     void clear() { at = end = 0; }
 };
@@ -260,9 +265,9 @@ private:
         if (pty_) {
             return readPacket();
         }
-        const ssize_t n = ::read(front_, toDevice_.bytes, sizeof toDevice_.bytes);
+        const ssize_t n = ::read(front_, toDevice_.bytes(), Pending::size);
         if (n > 0) {
-            takeWrite(toDevice_.bytes, static_cast<std::size_t>(n));
+            takeWrite(static_cast<std::size_t>(n));
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             throw PortGone(frontPort_->name());
         }
@@ -272,27 +277,30 @@ private:
     // byte, or one byte of status: its flushes and settings changes.
     void readPacket()
     {
-        unsigned char packet[1 + sizeof toDevice_.bytes];
-        const ssize_t n = ::read(front_, packet, sizeof packet);
+        const ssize_t n = ::read(front_, toDevice_.packet, sizeof toDevice_.packet);
         if (n <= 0) {
             return;
         }
-        if (packet[0] != TIOCPKT_DATA) {
-            return takeStatus(packet[0]);
+        if (toDevice_.packet[0] != TIOCPKT_DATA) {
+            return takeStatus(toDevice_.packet[0]);
         }
-        std::memcpy(toDevice_.bytes, packet + 1, static_cast<std::size_t>(n - 1));
-        takeWrite(toDevice_.bytes, static_cast<std::size_t>(n - 1));
+        takeWrite(static_cast<std::size_t>(n - 1));
     }
 
-    void takeWrite(const unsigned char* bytes, std::size_t size)
+    // The bytes go on before their line is written: the device never waits
+    // on the log.
+    void takeWrite(std::size_t size)
     {
         if (size == 0) {
             return;
         }
-        recording_.wrote(bytes, size);
         toDevice_.at = 0;
         toDevice_.end = size;
-        writeBack();
+        const bool sent = sendBack();
+        recording_.wrote(toDevice_.bytes(), size);
+        if (!sent) {
+            throw PortGone(back_.name());
+        }
     }
 
     void takeStatus(unsigned char status)
@@ -329,7 +337,7 @@ private:
 
     void readBack()
     {
-        const ssize_t n = ::read(back_.fd(), toProgram_.bytes, sizeof toProgram_.bytes);
+        const ssize_t n = ::read(back_.fd(), toProgram_.bytes(), Pending::size);
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
             throw PortGone(back_.name());
         }
@@ -342,12 +350,13 @@ private:
         writeFront();
     }
 
+    // The bytes are written before their line, as the program's are.
     void writeFront()
     {
         const ssize_t n =
-            ::write(front_, toProgram_.bytes + toProgram_.at, toProgram_.end - toProgram_.at);
+            ::write(front_, toProgram_.bytes() + toProgram_.at, toProgram_.end - toProgram_.at);
         if (n > 0) {
-            recording_.read(toProgram_.bytes + toProgram_.at, static_cast<std::size_t>(n));
+            recording_.read(toProgram_.bytes() + toProgram_.at, static_cast<std::size_t>(n));
             toProgram_.at += static_cast<std::size_t>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             throw PortGone(frontPort_ ? frontPort_->name() : pty_->name());
@@ -356,13 +365,20 @@ private:
 
     void writeBack()
     {
-        const ssize_t n =
-            ::write(back_.fd(), toDevice_.bytes + toDevice_.at, toDevice_.end - toDevice_.at);
-        if (n > 0) {
-            toDevice_.at += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        if (!sendBack()) {
             throw PortGone(back_.name());
         }
+    }
+
+    // False when the port has gone.
+    bool sendBack()
+    {
+        const ssize_t n =
+            ::write(back_.fd(), toDevice_.bytes() + toDevice_.at, toDevice_.end - toDevice_.at);
+        if (n > 0) {
+            toDevice_.at += static_cast<std::size_t>(n);
+        }
+        return n >= 0 || errno == EAGAIN || errno == EINTR;
     }
 
     const RecorderOptions& options_;

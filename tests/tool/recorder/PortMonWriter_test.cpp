@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -18,7 +21,7 @@ TEST(PortMonWriter, WritesLinesTheStrictReaderReadsBack)
         quorvex::PortMonWriter writer(file);
         writer.write("prog", "IRP_MJ_CREATE", "ttyUSB0", "Options: Open");
         writer.write("prog", "IOCTL_SERIAL_SET_BAUD_RATE", "ttyUSB0", "Rate: 19200");
-        writer.write("prog", "IRP_MJ_WRITE", "ttyUSB0", quorvex::lengthDetails(bytes, 3));
+        writer.writeBytes("prog", "IRP_MJ_WRITE", "ttyUSB0", bytes, 3);
         writer.write("prog", "IOCTL_SERIAL_PURGE", "ttyUSB0", "Purge: RXCLEAR");
         writer.write("prog", "IRP_MJ_READ", "ttyUSB0", quorvex::lengthDetails(bytes, 1));
     }
@@ -45,6 +48,25 @@ TEST(PortMonWriter, WritesLinesTheStrictReaderReadsBack)
     }
     EXPECT_EQ(reader.next(), nullptr);
     EXPECT_EQ(reader.notUnderstood(), 0);
+}
+
+// A writer killed after write() returns leaves the whole line behind, however
+// long the line, and nothing of the next.
+TEST(PortMonWriter, LeavesEachLineWholeInTheFileWhenWriteReturns)
+{
+    kqtest::TempDir dir;
+    const std::string file = (dir.path() / "session.log").string();
+    quorvex::PortMonWriter writer(file);
+    const std::vector<unsigned char> bytes(8192, 0xA5);
+    for (const std::size_t size : {std::size_t(3), bytes.size(), std::size_t(1)}) {
+        writer.writeBytes("prog", "IRP_MJ_READ", "ttyUSB0", bytes.data(), size);
+        std::ifstream in(file, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+        EXPECT_EQ(last.substr(last.size() - 3), "\t\r\n");
+        EXPECT_NE(last.find("\tLength " + std::to_string(size) + ":"), std::string::npos);
+        EXPECT_EQ(last.size() - last.find("Length"), 11 + std::to_string(size).size() + 3 * size);
+    }
 }
 
 TEST(PortMonWriter, FormatsALineAsPortMonDoes)
