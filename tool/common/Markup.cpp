@@ -1,5 +1,7 @@
 #include "Markup.h"
 
+#include "Hex.h"
+
 #include <kq/StringUtils.h>
 
 namespace quorvex {
@@ -53,6 +55,31 @@ std::string jsonString(const std::string& text, HighBytes high)
 std::string milliseconds(double ms)
 {
     return kq::format("%.1f", ms);
+}
+
+std::string jsonExchangeFields(long line, const std::vector<unsigned char>& expected,
+                               const std::vector<unsigned char>& got, const std::string& mask)
+{
+    std::string fields = kq::format("\"line\": %ld, \"expected\": ", line) +
+                         jsonString(hex(expected)) + ", \"got\": " + jsonString(hex(got));
+    if (!mask.empty()) {
+        fields += ", \"mask\": " + jsonString(mask);
+    }
+    return fields;
+}
+
+void writeJsonDocument(std::ostream& out, const std::string& log, const std::string& port,
+                       const char* listName, const std::vector<std::string>& entries,
+                       const std::string& summary)
+{
+    out << "{\n  \"log\": " << jsonString(log) << ",\n  \"port\": " << jsonString(port) << ",\n  \""
+        << listName << "\": [";
+    const char* separator = "\n";
+    for (const std::string& entry : entries) {
+        out << separator << "    " << entry;
+        separator = ",\n";
+    }
+    out << (entries.empty() ? "],\n" : "\n  ],\n") << "  \"summary\": " << summary << "\n}\n";
 }
 
 }  // namespace quorvex

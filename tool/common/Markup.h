@@ -1,6 +1,8 @@
 #pragma once
 
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace quorvex {
 
@@ -19,5 +21,16 @@ std::string jsonString(const std::string& text, HighBytes high = HighBytes::Esca
 
 // A latency for the reports: milliseconds with one decimal.
 std::string milliseconds(double ms);
+
+// The fields every compared exchange has in the JSON reports: "line", "expected"
+// and "got" as hex, and "mask" when one applied (mask not empty); no braces.
+std::string jsonExchangeFields(long line, const std::vector<unsigned char>& expected,
+                               const std::vector<unsigned char>& got, const std::string& mask);
+
+// A JSON report: "log", "port", each entry (an object) on a line of its own in the
+// list named listName, and "summary" (an object).
+void writeJsonDocument(std::ostream& out, const std::string& log, const std::string& port,
+                       const char* listName, const std::vector<std::string>& entries,
+                       const std::string& summary);
 
 }  // namespace quorvex

@@ -1,5 +1,4 @@
 #include "Reports.h"
-#include "common/Hex.h"
 #include "common/Markup.h"
 
 #include <kq/StringUtils.h>
@@ -13,36 +12,29 @@ std::string latency(double ms)
     return ms < 0 ? "null" : milliseconds(ms);
 }
 
-void writeBlock(const BlockRecord& block, std::ostream& out)
+std::string blockEntry(const BlockRecord& block)
 {
-    out << "    {\"line\": " << block.line << ", \"expected\": " << jsonString(hex(block.expected))
-        << ", \"got\": " << jsonString(hex(block.got));
-    if (block.masked) {
-        out << ", \"mask\": " << jsonString(block.pattern.text());
-    }
-    out << ", \"verdict\": " << jsonString(verdictName(block.verdict))
-        << ", \"firstByteMs\": " << latency(block.firstByteMs)
-        << ", \"lastByteMs\": " << latency(block.lastByteMs) << "}";
+    return "{" +
+           jsonExchangeFields(block.line, block.expected, block.got,
+                              block.masked ? block.pattern.text() : "") +
+           ", \"verdict\": " + jsonString(verdictName(block.verdict)) +
+           ", \"firstByteMs\": " + latency(block.firstByteMs) +
+           ", \"lastByteMs\": " + latency(block.lastByteMs) + "}";
 }
 
 }  // namespace
 
 void writeJsonReport(const RunRecord& run, std::ostream& out)
 {
-    out << "{\n  \"log\": " << jsonString(run.log) << ",\n  \"port\": " << jsonString(run.port)
-        << ",\n  \"blocks\": [";
-    const char* separator = "\n";
+    std::vector<std::string> entries;
     for (const BlockRecord& block : run.blocks) {
-        out << separator;
-        writeBlock(block, out);
-        separator = ",\n";
+        entries.push_back(blockEntry(block));
     }
-    out << (run.blocks.empty() ? "],\n" : "\n  ],\n");
-    out << kq::format(
-        "  \"summary\": {\"blocks\": %ld, \"matched\": %ld, \"mismatched\": %ld, \"late\": "
-        "%ld}\n}\n",
-        static_cast<long>(run.blocks.size()), run.count(Verdict::Match),
-        run.count(Verdict::Mismatch), run.count(Verdict::Late));
+    writeJsonDocument(
+        out, run.log, run.port, "blocks", entries,
+        kq::format("{\"blocks\": %ld, \"matched\": %ld, \"mismatched\": %ld, \"late\": %ld}",
+                   static_cast<long>(run.blocks.size()), run.count(Verdict::Match),
+                   run.count(Verdict::Mismatch), run.count(Verdict::Late)));
 }
 
 }  // namespace quorvex
