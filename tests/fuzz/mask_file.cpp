@@ -1,4 +1,4 @@
-#include "BytePattern.h"
+#include "MaskFile.h"
 
 #include "FuzzCheck.h"
 #include "support/Thrown.h"

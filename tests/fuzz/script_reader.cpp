@@ -25,18 +25,18 @@ int lineCount(const std::string& text)
 
 // An expectation written back as a script writes it reads the same, and matches
 // the response it describes with every wildcard a zero.
-void checkExpectation(const Expectation& expectation)
+void checkExpectation(const quorvex::BytePattern& expectation)
 {
-    std::istringstream again("00000000 => " + expectationText(expectation));
+    std::istringstream again("00000000 => " + expectation.text());
     const auto reread = readScript(again);
     fuzzCheck(reread.size() == 1 && reread[0].expectation.bytes == expectation.bytes &&
-                  reread[0].expectation.anyMore == expectation.anyMore,
-              "an expectation reads back as written", expectationText(expectation));
+                  reread[0].expectation.anyTail == expectation.anyTail,
+              "an expectation reads back as written", expectation.text());
     std::vector<unsigned char> response;
     for (const int b : expectation.bytes) {
-        response.push_back(static_cast<unsigned char>(b == Expectation::AnyByte ? 0 : b));
+        response.push_back(static_cast<unsigned char>(b == quorvex::BytePattern::any ? 0 : b));
     }
-    fuzzCheck(matches(expectation, response), "an expectation matches what it describes");
+    fuzzCheck(expectation.matches(response), "an expectation matches what it describes");
 }
 
 }  // namespace

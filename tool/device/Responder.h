@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DevicePort.h"
-#include "portmon/BytePattern.h"
 #include "portmon/LineTime.h"
+#include "portmon/MaskFile.h"
 
 #include <chrono>
 #include <vector>

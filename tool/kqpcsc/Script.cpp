@@ -21,23 +21,23 @@ std::string trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
 }
 
-Expectation readExpectation(int line, const std::string& text)
+BytePattern readExpectation(int line, const std::string& text)
 {
-    Expectation expectation;
+    BytePattern expectation;
     for (std::size_t p = text.find_first_not_of(Blanks); p != std::string::npos;
          p = text.find_first_not_of(Blanks, p)) {
-        if (expectation.anyMore) {
+        if (expectation.anyTail) {
             throw ScriptError(line, "'*' ends an expectation: nothing may follow it");
         }
         if (text[p] == '*') {
-            expectation.anyMore = true;
+            expectation.anyTail = true;
             ++p;
             continue;
         }
         const int high = hexDigit(text[p]);
         const int low = p + 1 < text.size() ? hexDigit(text[p + 1]) : -1;
         if (text.compare(p, 2, "??") == 0) {
-            expectation.bytes.push_back(Expectation::AnyByte);
+            expectation.bytes.push_back(BytePattern::any);
         } else if (high >= 0 && low >= 0) {
             expectation.bytes.push_back(high << 4 | low);
         } else {
@@ -46,7 +46,7 @@ Expectation readExpectation(int line, const std::string& text)
         }
         p += 2;
     }
-    if (expectation.bytes.empty() && !expectation.anyMore) {
+    if (expectation.bytes.empty() && !expectation.anyTail) {
         throw ScriptError(line, "nothing expected after '=>'");
     }
     return expectation;
@@ -87,34 +87,6 @@ std::vector<ScriptStep> readScript(std::istream& in)
         }
     }
     return steps;
-}
-
-bool matches(const Expectation& expectation, const std::vector<unsigned char>& response)
-{
-    const auto& bytes = expectation.bytes;
-    if (response.size() < bytes.size() ||
-        (!expectation.anyMore && response.size() > bytes.size())) {
-        return false;
-    }
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != Expectation::AnyByte && bytes[i] != response[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string expectationText(const Expectation& expectation)
-{
-    std::string text;
-    for (const int b : expectation.bytes) {
-        text += b == Expectation::AnyByte ? "?? " : kq::format("%02X ", b);
-    }
-    if (expectation.anyMore) {
-        text += "* ";
-    }
-    text.pop_back();
-    return text;
 }
 
 }  // namespace quorvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/BytePattern.h"
+
 #include <istream>
 #include <stdexcept>
 #include <string>
@@ -13,15 +15,6 @@ struct ScriptError : std::runtime_error {
     int line;
 };
 
-// The bytes a response must have: each a value or any (??), then any further
-// bytes when it ends in *.
-struct Expectation {
-    // A value 0 to 255, or AnyByte.
-    std::vector<int> bytes;
-    bool anyMore = false;
-    static constexpr int AnyByte = -1;
-};
-
 // One thing a script does: reset the card, or send a command and, with an
 // expectation, check the response (its data and SW1 SW2).
 struct ScriptStep {
@@ -29,17 +22,13 @@ struct ScriptStep {
     bool reset = false;
     std::vector<unsigned char> command;
     bool expects = false;
-    Expectation expectation;
+    // The bytes a response must have (data and SW1 SW2).
+    BytePattern expectation;
 };
 
 // Reads a whole script: one APDU a line in hex (blanks allowed), optionally
 // followed by "=> EXPECTATION"; "reset" alone on a line; "#" starts a comment;
 // blank lines are skipped. Throws ScriptError at the first line it cannot read.
 std::vector<ScriptStep> readScript(std::istream& in);
-
-bool matches(const Expectation& expectation, const std::vector<unsigned char>& response);
-
-// As a script writes it: "?? 90 00 *".
-std::string expectationText(const Expectation& expectation);
 
 }  // namespace quorvex

@@ -41,13 +41,13 @@ bool runStep(pcsc& reader, const ScriptStep& step, const Options& options, const
         if (!step.expects) {
             return std::string();
         }
-        held = matches(step.expectation, response);
+        held = step.expectation.matches(response);
         return std::string(held ? "pass" : "fail");
     };
     exchange(reader, step.command, options, report, step.line, judge);
     report.verdict(step.line, !step.expects ? "ok (nothing expected)"
                               : held        ? "pass"
-                                     : "fail, expected " + expectationText(step.expectation));
+                                            : "fail, expected " + step.expectation.text());
     return held;
 }
 

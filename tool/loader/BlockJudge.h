@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReceiveWindow.h"
-#include "portmon/BytePattern.h"
+#include "portmon/MaskFile.h"
 #include "report/RunRecord.h"
 
 #include <vector>

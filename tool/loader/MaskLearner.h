@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portmon/BytePattern.h"
+#include "portmon/MaskFile.h"
 #include "report/RunRecord.h"
 
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Timetable.h"
-#include "portmon/BytePattern.h"
+#include "common/BytePattern.h"
 #include "portmon/PortMonAction.h"
 
 #include <kq/io/SerialIO.h>

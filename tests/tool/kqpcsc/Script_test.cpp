@@ -30,12 +30,12 @@ TEST(Script, ReadsCommandsResetsAndExpectationsAndSkipsComments)
     ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0].line, 2);
     EXPECT_EQ(steps[0].command, (Bytes{0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00}));
-    EXPECT_EQ(expectationText(steps[0].expectation), "3F 00 90 00");
+    EXPECT_EQ(steps[0].expectation.text(), "3F 00 90 00");
     EXPECT_TRUE(steps[1].reset);
     EXPECT_EQ(steps[1].line, 4);
-    EXPECT_EQ(expectationText(steps[2].expectation), "?? ?? ?? ?? ?? ?? ?? ?? 90 00");
+    EXPECT_EQ(steps[2].expectation.text(), "?? ?? ?? ?? ?? ?? ?? ?? 90 00");
     EXPECT_EQ(steps[3].command.size(), 7u);
-    EXPECT_EQ(expectationText(steps[3].expectation), "*");
+    EXPECT_EQ(steps[3].expectation.text(), "*");
     EXPECT_FALSE(steps[4].expects);
     EXPECT_EQ(steps[4].line, 7);
 }
@@ -58,7 +58,7 @@ TEST(Script, AnExpectationMatchesByteForByteWithWildcards)
     };
     for (const auto& c : cases) {
         const auto steps = read(std::string("00000000 => ") + c.expectation);
-        EXPECT_EQ(matches(steps.at(0).expectation, c.response), c.matches) << c.expectation;
+        EXPECT_EQ(steps.at(0).expectation.matches(c.response), c.matches) << c.expectation;
     }
 }
 

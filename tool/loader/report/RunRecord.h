@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portmon/BytePattern.h"
+#include "common/BytePattern.h"
 
 #include <string>
 #include <vector>
