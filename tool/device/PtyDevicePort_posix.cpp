@@ -2,10 +2,9 @@
 
 #include "common/Console.h"
 #include "common/Deadline.h"
+#include "common/PacketPty.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -43,25 +42,16 @@ class PtyDevicePort : public DevicePort {
 public:
     PtyDevicePort()
     {
-        char path[128];
-        if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0) {
-            throw systemError("openpty");
-        }
-        termios raw{};
-        ::tcgetattr(slave_, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave_, TCSANOW, &raw);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        int packetMode = 1;
-        if (::ioctl(master_, TIOCPKT, &packetMode) != 0) {
-            throw systemError("::ioctl(TIOCPKT)");
-        }
-        watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0) {
-            throw systemError("inotify");
-        }
-        // The loader resolves "-s=pts/N" to /dev/pts/N.
-        terminal_ = std::string(path).substr(std::strlen("/dev/"));
+        const PacketPty pty = openPacketPty([](int slave, const std::string&) {
+            termios raw{};
+            ::tcgetattr(slave, &raw);
+            ::cfmakeraw(&raw);
+            ::tcsetattr(slave, TCSANOW, &raw);
+        });
+        master_ = pty.master;
+        slave_ = pty.slave;
+        watch_ = pty.watch;
+        terminal_ = pty.name;
     }
 
     ~PtyDevicePort() override

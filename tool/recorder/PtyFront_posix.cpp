@@ -2,12 +2,11 @@
 
 #include "detail/Terminal.h"
 
+#include "common/PacketPty.h"
+
 #include <dirent.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/inotify.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,11 +19,6 @@ namespace quorvex {
 namespace detail {
 
 namespace {
-
-std::runtime_error systemError(const std::string& call)
-{
-    return std::runtime_error(call + " failed: " + std::strerror(errno));
-}
 
 bool holds(const std::string& fdFolder, const std::string& path)
 {
@@ -77,26 +71,16 @@ std::string holderOf(const std::string& path)
 
 PtyFront::PtyFront(const kq::io::SerialConfig& initial)
 {
-    char path[128];
-    if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0) {
-        throw systemError("openpty");
-    }
-    path_ = path;
-    name_ = path_.substr(std::strlen("/dev/"));
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    kq::io::SerialConfig settings = initial;
-    settings.setDeviceName(name_);
-    configureTerminal(slave_, settings, true, false);
-    int on = 1;
-    if (::ioctl(master_, TIOCPKT, &on) != 0) {
-        throw systemError("TIOCPKT");
-    }
-    watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch_ < 0 || ::inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE) < 0) {
-        throw systemError("inotify");
-    }
+    const PacketPty pty = openPacketPty([&initial](int slave, const std::string& name) {
+        kq::io::SerialConfig settings = initial;
+        settings.setDeviceName(name);
+        configureTerminal(slave, settings, true, false);
+    });
+    master_ = pty.master;
+    slave_ = pty.slave;
+    watch_ = pty.watch;
+    path_ = pty.path;
+    name_ = pty.name;
 }
 
 PtyFront::~PtyFront()
