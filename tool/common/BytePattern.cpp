@@ -1,25 +1,13 @@
 #include "BytePattern.h"
 
 #include "Hex.h"
+#include "Trimmed.h"
 
 #include <kq/StringUtils.h>
 
 #include <stdexcept>
 
 namespace quorvex {
-
-namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const std::size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) {
-        return {};
-    }
-    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
-}
-
-}  // namespace
 
 BytePattern BytePattern::exactly(const std::vector<unsigned char>& bytes)
 {

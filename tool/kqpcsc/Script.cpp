@@ -1,6 +1,7 @@
 #include "Script.h"
 
 #include "common/Hex.h"
+#include "common/Trimmed.h"
 
 #include <kq/StringUtils.h>
 
@@ -11,15 +12,6 @@ namespace quorvex {
 namespace {
 
 const char* const Blanks = " \t\r";
-
-std::string trimmed(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
 
 BytePattern readExpectation(int line, const std::string& text)
 {

@@ -1,5 +1,7 @@
 #include "MaskFile.h"
 
+#include "common/Trimmed.h"
+
 #include <kq/NumberParser.h>
 #include <kq/StringUtils.h>
 
@@ -11,15 +13,6 @@
 namespace quorvex {
 
 namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const std::size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) {
-        return {};
-    }
-    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
-}
 
 long lineNumberOf(const std::string& text)
 {
