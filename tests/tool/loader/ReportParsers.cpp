@@ -72,10 +72,7 @@ std::string jsonString(Cursor& c)
         }
         const char escape = c.next();
         if (escape == 'u') {
-            std::string digits;
-            for (int i = 0; i < 4; ++i) {
-                digits += c.next();
-            }
+            const std::string digits = {c.next(), c.next(), c.next(), c.next()};
             result += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
         } else if (escape == 'n') {
             result += '\n';
