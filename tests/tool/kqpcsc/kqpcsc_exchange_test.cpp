@@ -40,55 +40,9 @@ protected:
             service_->insertCard(PcscService::Reader, "3B021450");
         }
     }
+
+    kqtest::TempDir dir_;
 };
-
-TEST_F(KqpcscCard, T0FollowsGetResponseRoundsAndJoinsTheData)
-{
-    const Outcome run = kqpcsc({"send", PcscService::Reader, "00CA0258", "--t0"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "-> 00 CA 02 58\n<- SW 61 00\n"
-              "-> 00 C0 00 00 00\n<- " +
-                  counting(1, 256) +
-                  "  SW 61 00\n"
-                  "-> 00 C0 00 00 00\n<- " +
-                  counting(257, 256) +
-                  "  SW 61 58\n"
-                  "-> 00 C0 00 00 58\n<- " +
-                  counting(513, 88) +
-                  "  SW 90 00\n"
-                  "<= " +
-                  counting(1, 600) + "  SW 90 00\n");
-}
-
-TEST_F(KqpcscCard, T0SendsTheCommandAgainWithTheLengthOf6Cxx)
-{
-    const Outcome run = kqpcsc({"send", PcscService::Reader, "00 B2 01 04 00", "--t0", "--json"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    const std::string compact = "0102030405060708090A0B0C0D0E0F10";
-    EXPECT_EQ(run.out,
-              "{\"command\": \"00B2010400\", \"response\": \"\", \"sw\": \"6C10\"}\n"
-              "{\"command\": \"00B2010410\", \"response\": \"" +
-                  compact +
-                  "\", \"sw\": \"9000\"}\n"
-                  "{\"command\": \"00B2010400\", \"response\": \"" +
-                  compact + "\", \"sw\": \"9000\", \"joined\": true}\n");
-}
-
-// Without --t0 only the typed bytes go to the card.
-TEST_F(KqpcscCard, WithoutT0TheAnswersStayAsTheCardGaveThem)
-{
-    const Outcome run = kqpcsc({"send", PcscService::Reader, "00CA0010", "00B2010400"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "-> 00 CA 00 10\n<- SW 61 10\n-> 00 B2 01 04 00\n<- SW 6C 10\n");
-}
-
-TEST_F(KqpcscCard, ReadsAnExtendedLengthResponse)
-{
-    const Outcome run = kqpcsc({"send", PcscService::Reader, "00 B0 00 00 00 04 00"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "-> 00 B0 00 00 00 04 00\n<- " + counting(1, 1024) + "  SW 90 00\n");
-}
 
 const char* const Script =
     "# select, then a challenge of any 8 bytes\n"
@@ -100,42 +54,68 @@ const char* const Script =
     "00 84 00 00 04 => 01 02 *\n"
     "00 70 00 00\n";
 
-TEST_F(KqpcscCard, RunStopsAtTheFirstExpectationNotMet)
+// send follows GET RESPONSE rounds and 6Cxx with --t0 only, reads an extended
+// length; run stops at the first expectation not met unless asked to go on.
+TEST_F(KqpcscCard, SendAndRunShowEachExchange)
 {
-    kqtest::TempDir dir;
-    const Outcome run = kqpcsc({"run", PcscService::Reader, dir.writeFile("s.apdu", Script)});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out,
-              "-> 00 A4 04 00 02 3F 00\n<- 3F 00  SW 90 00\nline 2: pass\n"
-              "-> 00 84 00 00 08\n<- 01 02 03 04 05 06 07 08  SW 90 00\nline 4: pass\n"
-              "line 5: reset\n"
-              "-> 00 00 00 00\n<- SW 6D 00\nline 6: fail, expected 90 00\n");
-    EXPECT_NE(run.err.find("expectation not met on line 6\n"), std::string::npos) << run.err;
-}
-
-TEST_F(KqpcscCard, RunKeepsGoingWhenAskedAndPrintsJson)
-{
-    kqtest::TempDir dir;
-    const Outcome run = kqpcsc(
-        {"run", PcscService::Reader, dir.writeFile("s.apdu", Script), "--keep-going", "--json"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out,
-              "{\"command\": \"00A40400023F00\", \"response\": \"3F00\", \"sw\": \"9000\", "
-              "\"line\": 2, \"verdict\": \"pass\"}\n"
-              "{\"command\": \"0084000008\", \"response\": \"0102030405060708\", \"sw\": "
-              "\"9000\", \"line\": 4, \"verdict\": \"pass\"}\n"
-              "{\"line\": 5, \"reset\": true}\n"
-              "{\"command\": \"00000000\", \"response\": \"\", \"sw\": \"6D00\", \"line\": 6, "
-              "\"verdict\": \"fail\"}\n"
-              "{\"command\": \"0084000004\", \"response\": \"01020304\", \"sw\": \"9000\", "
-              "\"line\": 7, \"verdict\": \"pass\"}\n"
-              "{\"command\": \"00700000\", \"response\": \"\", \"sw\": \"9000\", \"line\": 8}\n");
+    const std::string compact = "0102030405060708090A0B0C0D0E0F10",
+                      script = dir_.writeFile("s.apdu", Script);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err = "";
+    } cases[] = {
+        {{"send", PcscService::Reader, "00CA0258", "--t0"},
+         0,
+         "-> 00 CA 02 58\n<- SW 61 00\n-> 00 C0 00 00 00\n<- " + counting(1, 256) +
+             "  SW 61 00\n-> 00 C0 00 00 00\n<- " + counting(257, 256) +
+             "  SW 61 58\n-> 00 C0 00 00 58\n<- " + counting(513, 88) +
+             "  SW 90 00\n<= " + counting(1, 600) + "  SW 90 00\n"},
+        {{"send", PcscService::Reader, "00 B2 01 04 00", "--t0", "--json"},
+         0,
+         "{\"command\": \"00B2010400\", \"response\": \"\", \"sw\": \"6C10\"}\n"
+         "{\"command\": \"00B2010410\", \"response\": \"" +
+             compact + "\", \"sw\": \"9000\"}\n{\"command\": \"00B2010400\", \"response\": \"" +
+             compact + "\", \"sw\": \"9000\", \"joined\": true}\n"},
+        // Without --t0 only the typed bytes go to the card.
+        {{"send", PcscService::Reader, "00CA0010", "00B2010400"},
+         1,
+         "-> 00 CA 00 10\n<- SW 61 10\n-> 00 B2 01 04 00\n<- SW 6C 10\n"},
+        {{"send", PcscService::Reader, "00 B0 00 00 00 04 00"},
+         0,
+         "-> 00 B0 00 00 00 04 00\n<- " + counting(1, 1024) + "  SW 90 00\n"},
+        {{"run", PcscService::Reader, script},
+         1,
+         "-> 00 A4 04 00 02 3F 00\n<- 3F 00  SW 90 00\nline 2: pass\n"
+         "-> 00 84 00 00 08\n<- 01 02 03 04 05 06 07 08  SW 90 00\nline 4: pass\n"
+         "line 5: reset\n"
+         "-> 00 00 00 00\n<- SW 6D 00\nline 6: fail, expected 90 00\n",
+         "expectation not met on line 6\n"},
+        {{"run", PcscService::Reader, script, "--keep-going", "--json"},
+         1,
+         "{\"command\": \"00A40400023F00\", \"response\": \"3F00\", \"sw\": \"9000\", "
+         "\"line\": 2, \"verdict\": \"pass\"}\n"
+         "{\"command\": \"0084000008\", \"response\": \"0102030405060708\", \"sw\": "
+         "\"9000\", \"line\": 4, \"verdict\": \"pass\"}\n"
+         "{\"line\": 5, \"reset\": true}\n"
+         "{\"command\": \"00000000\", \"response\": \"\", \"sw\": \"6D00\", \"line\": 6, "
+         "\"verdict\": \"fail\"}\n"
+         "{\"command\": \"0084000004\", \"response\": \"01020304\", \"sw\": \"9000\", "
+         "\"line\": 7, \"verdict\": \"pass\"}\n"
+         "{\"command\": \"00700000\", \"response\": \"\", \"sw\": \"9000\", \"line\": 8}\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[2]);
+        const Outcome run = kqpcsc(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(KqpcscCard, RunWithT0JudgesTheJoinedResponse)
 {
-    kqtest::TempDir dir;
-    const std::string file = dir.writeFile("t0.apdu", "00CA0120 => 01 02 * # 288 bytes\n");
+    const std::string file = dir_.writeFile("t0.apdu", "00CA0120 => 01 02 * # 288 bytes\n");
     const Outcome run = kqpcsc({"run", PcscService::Reader, file, "--t0"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("<= " + counting(1, 288) + "  SW 90 00\nline 1: pass\n"),

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -57,22 +58,19 @@ TEST(HtmlReport, RendersInABrowserWithTheDifferencesMarked)
         std::ofstream out(page, std::ios::binary);
         writeHtmlReport(sampleRun(), out);
     }
-    const std::string profile = (dir.path() / "profile").string();
-    const std::vector<std::string> flags = {"--headless",
-                                            "--no-sandbox",
-                                            "--disable-gpu",
-                                            "--disable-quic",
-                                            "--no-first-run",
-                                            "--disable-background-networking",
-                                            "--disable-component-update",
-                                            "--disable-sync",
-                                            "--user-data-dir=" + profile};
+    // Headless, with a profile of its own; the page last.
     const std::string url = "file://" + page.string();
-    std::vector<std::string> dump = flags;
-    dump.insert(dump.end(), {"--dump-dom", url});
-    kqtest::Process dom(chromium, dump);
-    ASSERT_EQ(dom.wait(kqtest::runLimit), 0) << dom.err();
-    const std::string document = dom.out();
+    auto browse = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                                   "--no-first-run", "--disable-background-networking",
+                                   "--disable-component-update", "--disable-sync",
+                                   "--user-data-dir=" + (dir.path() / "profile").string()});
+        args.push_back(url);
+        return std::make_unique<kqtest::Process>(chromium, args);
+    };
+    const auto dom = browse({"--dump-dom"});
+    ASSERT_EQ(dom->wait(kqtest::runLimit), 0) << dom->err();
+    const std::string document = dom->out();
     EXPECT_NE(document.find("3 blocks: 1 matched, 2 mismatched, 0 late (limit 50 ms)"),
               std::string::npos)
         << document;
@@ -84,10 +82,8 @@ TEST(HtmlReport, RendersInABrowserWithTheDifferencesMarked)
     EXPECT_NE(document.find("<svg"), std::string::npos);
 
     const std::string shot = (dir.path() / "report.png").string();
-    std::vector<std::string> screenshot = flags;
-    screenshot.insert(screenshot.end(), {"--screenshot=" + shot, "--window-size=1000,700", url});
-    kqtest::Process picture(chromium, screenshot);
-    ASSERT_EQ(picture.wait(kqtest::runLimit), 0) << picture.err();
+    const auto picture = browse({"--screenshot=" + shot, "--window-size=1000,700"});
+    ASSERT_EQ(picture->wait(kqtest::runLimit), 0) << picture->err();
     EXPECT_EQ(kqtest::readFile(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 

@@ -1,7 +1,9 @@
 #include "ReportParsers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 namespace kqtest {
@@ -21,11 +23,13 @@ public:
     bool take(const std::string& word)
     {
         skipSpace();
-        if (text_.compare(at_, word.size(), word) != 0) {
-            return false;
-        }
-        at_ += word.size();
-        return true;
+        return takeHere(word);
+    }
+    bool takeHere(const std::string& word)
+    {
+        const bool found = text_.compare(at_, word.size(), word) == 0;
+        at_ += found ? word.size() : 0;
+        return found;
     }
     void expect(const std::string& word)
     {
@@ -68,10 +72,7 @@ std::string jsonString(Cursor& c)
         }
         const char escape = c.next();
         if (escape == 'u') {
-            std::string digits;
-            for (int i = 0; i < 4; ++i) {
-                digits += c.next();
-            }
+            const std::string digits = {c.next(), c.next(), c.next(), c.next()};
             result += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
         } else if (escape == 'n') {
             result += '\n';
@@ -143,17 +144,12 @@ std::string xmlText(Cursor& c, char stop)
         }
         static const std::pair<const char*, char> entities[] = {
             {"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"#39;", '\''}};
-        bool known = false;
-        for (const auto& e : entities) {
-            if (!known && c.text_.compare(c.at_, std::string(e.first).size(), e.first) == 0) {
-                c.at_ += std::string(e.first).size();
-                result += e.second;
-                known = true;
-            }
-        }
-        if (!known) {
+        const auto* entity = std::find_if(std::begin(entities), std::end(entities),
+                                          [&](const auto& e) { return c.takeHere(e.first); });
+        if (entity == std::end(entities)) {
             c.fail("unknown entity");
         }
+        result += entity->second;
     }
     return result;
 }

@@ -14,6 +14,17 @@ using kqtest::ScriptedDevice;
 using Bytes = ScriptedDevice::Bytes;
 
 using QuorvexLoaderReports = kqtest::ToolRun;
+using QuorvexLoaderMasks = kqtest::ToolRun;
+using QuorvexLoaderLatency = kqtest::ToolRun;
+using QuorvexLoaderTextLog = kqtest::ToolRun;
+
+// QuorvexLoader replaying this dump against the scripted device.
+kqtest::Outcome replay(const ScriptedDevice& device, const std::string& dump,
+                       std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"-s=" + device.portName(), "-i=" + dump});
+    return kqtest::runTool("QuorvexLoader", args);
+}
 
 // Right, right in two pieces, wrong, and no answer at all; each report says so.
 TEST_F(QuorvexLoaderReports, TellEveryBlock)
@@ -111,23 +122,15 @@ std::string counterLog()
                     {"IRP_MJ_READ", "Length 1: 00"}});
 }
 
-TEST(QuorvexLoaderMasks, LearnedMasksLetTheCounterPass)
+TEST_F(QuorvexLoaderMasks, LearnedMasksLetTheCounterPass)
 {
-#ifdef _WIN32
-    if (kqtest::testPorts().size() != 2) {
-        GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
-    }
-#endif
-    kqtest::TempDir dir;
     ScriptedDevice device(1, counter());
-    const std::string log = dir.writeFile("counter.log", counterLog()),
-                      masks = (dir.path() / "learned.mask").string(),
-                      json = (dir.path() / "r.json").string();
-    const std::vector<std::string> common = {"-s=" + device.portName(), "-i=" + log, "--fast",
-                                             "--window=1000"};
+    const std::string log = dir_.writeFile("counter.log", counterLog()),
+                      masks = (dir_.path() / "learned.mask").string(),
+                      json = (dir_.path() / "r.json").string();
     auto with = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), common.begin(), common.end());
-        return kqtest::runTool("QuorvexLoader", args);
+        args.insert(args.end(), {"--fast", "--window=1000"});
+        return replay(device, log, args);
     };
 
     const kqtest::Outcome learning = with({"--learn-masks=" + masks, "--repeat=3"});
@@ -153,31 +156,24 @@ TEST(QuorvexLoaderMasks, LearnedMasksLetTheCounterPass)
 
 // The second answer comes after 1500 ms, over the 1000 ms limit: the replay
 // stops there, and the third request is never sent.
-TEST(QuorvexLoaderLatency, ALateAnswerStopsAFailFastRun)
+TEST_F(QuorvexLoaderLatency, ALateAnswerStopsAFailFastRun)
 {
-#ifdef _WIN32
-    if (kqtest::testPorts().size() != 2) {
-        GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
-    }
-#endif
-    kqtest::TempDir dir;
     ScriptedDevice device(1, [](const Bytes& request) {
         if (request[0] == 0x02) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         }
         return Bytes{0x90, 0x00};
     });
-    const std::string json = (dir.path() / "r.json").string();
-    const kqtest::Outcome loader = kqtest::runTool(
-        "QuorvexLoader",
-        {"-s=" + device.portName(),
-         "-i=" + dir.writeFile("late.log", portMon({{"IRP_MJ_WRITE", "Length 1: 01"},
-                                                    {"IRP_MJ_READ", "Length 2: 90 00"},
-                                                    {"IRP_MJ_WRITE", "Length 1: 02"},
-                                                    {"IRP_MJ_READ", "Length 2: 90 00"},
-                                                    {"IRP_MJ_WRITE", "Length 1: 03"},
-                                                    {"IRP_MJ_READ", "Length 2: 90 00"}})),
-         "--max-latency=1000", "--fail-fast", "--fast", "--window=5000", "--json=" + json});
+    const std::string json = (dir_.path() / "r.json").string();
+    const kqtest::Outcome loader =
+        replay(device,
+               dir_.writeFile("late.log", portMon({{"IRP_MJ_WRITE", "Length 1: 01"},
+                                                   {"IRP_MJ_READ", "Length 2: 90 00"},
+                                                   {"IRP_MJ_WRITE", "Length 1: 02"},
+                                                   {"IRP_MJ_READ", "Length 2: 90 00"},
+                                                   {"IRP_MJ_WRITE", "Length 1: 03"},
+                                                   {"IRP_MJ_READ", "Length 2: 90 00"}})),
+               {"--max-latency=1000", "--fail-fast", "--fast", "--window=5000", "--json=" + json});
     EXPECT_EQ(loader.status, 2) << loader.out << loader.err;
     EXPECT_NE(loader.out.find("\nLATE first byte after 1"), std::string::npos) << loader.out;
     EXPECT_NE(loader.out.find(" ms, limit 1000 ms\nfail-fast: stopped at block 2 (line 4)\n"),
@@ -194,21 +190,14 @@ TEST(QuorvexLoaderLatency, ALateAnswerStopsAFailFastRun)
 
 // A log saved without hex display: "AT." is sent as AT CR, and "OK.." matches
 // any two bytes after OK.
-TEST(QuorvexLoaderTextLog, DotStandsForTheGivenByte)
+TEST_F(QuorvexLoaderTextLog, DotStandsForTheGivenByte)
 {
-#ifdef _WIN32
-    if (kqtest::testPorts().size() != 2) {
-        GTEST_SKIP() << "needs the COM port pair named by KQ_TEST_PORTS";
-    }
-#endif
-    kqtest::TempDir dir;
     ScriptedDevice device(3, [](const Bytes&) { return Bytes{'O', 'K', '\r', '\n'}; });
-    const kqtest::Outcome loader = kqtest::runTool(
-        "QuorvexLoader",
-        {"-s=" + device.portName(),
-         "-i=" + dir.writeFile("text.log", portMon({{"IRP_MJ_WRITE", "Length 3: AT. "},
-                                                    {"IRP_MJ_READ", "Length 4: OK.."}})),
-         "--dot=0D", "--compare", "--fast", "--window=1000"});
+    const kqtest::Outcome loader =
+        replay(device,
+               dir_.writeFile("text.log", portMon({{"IRP_MJ_WRITE", "Length 3: AT. "},
+                                                   {"IRP_MJ_READ", "Length 4: OK.."}})),
+               {"--dot=0D", "--compare", "--fast", "--window=1000"});
     EXPECT_EQ(loader.status, 0) << loader.out << loader.err;
     EXPECT_NE(loader.out.find("ACTION: send 3 bytes\nACTION: recv ( 4 ) 4F 4B 0D 0D \n"
                               "read: ( 4 ) 4F4B0D0A\nmatch\n"),

@@ -1,12 +1,11 @@
 #include "portmon/PortMonWriter.h"
 #include "portmon/PortMonReader.h"
 #include "support/TempDir.h"
+#include "tool/ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -60,8 +59,7 @@ TEST(PortMonWriter, LeavesEachLineWholeInTheFileWhenWriteReturns)
     const std::vector<unsigned char> bytes(8192, 0xA5);
     for (const std::size_t size : {std::size_t(3), bytes.size(), std::size_t(1)}) {
         writer.writeBytes("prog", "IRP_MJ_READ", "ttyUSB0", bytes.data(), size);
-        std::ifstream in(file, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        const std::string text = kqtest::readFile(file);
         const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
         EXPECT_EQ(last.substr(last.size() - 3), "\t\r\n");
         EXPECT_NE(last.find("\tLength " + std::to_string(size) + ":"), std::string::npos);

@@ -1,18 +1,7 @@
 #include "support/PortPair.h"
 #include "tool/ToolRun.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace {
-
-std::string contents(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(QuorvexRecorder, NeverReplacesALogWithoutForce)
 {
@@ -22,7 +11,7 @@ TEST(QuorvexRecorder, NeverReplacesALogWithoutForce)
         kqtest::runTool("QuorvexRecorder", {"-s=" + kqtest::missingPortName(), "-o=" + log});
     EXPECT_EQ(recorder.status, 1);
     EXPECT_EQ(recorder.out, "ERROR: '" + log + "' exists; give --force to replace it\n");
-    EXPECT_EQ(contents(log), "kept\r\n");
+    EXPECT_EQ(kqtest::readFile(log), "kept\r\n");
 }
 
 // A port that cannot be opened leaves even a log given with --force alone.
@@ -34,7 +23,7 @@ TEST(QuorvexRecorder, LeavesTheLogAloneWhenThePortDoesNotOpen)
         "QuorvexRecorder", {"-s=" + kqtest::missingPortName(), "-o=" + log, "--force"});
     EXPECT_EQ(recorder.status, 1);
     EXPECT_EQ(recorder.out.rfind("ERROR: ", 0), 0u) << recorder.out;
-    EXPECT_EQ(contents(log), "kept\r\n");
+    EXPECT_EQ(kqtest::readFile(log), "kept\r\n");
 }
 
 TEST(QuorvexRecorder, RefusesAnIncompleteCommandLineWithItsUsage)

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
 using kqtest::events;
 using kqtest::fields;
@@ -80,10 +79,15 @@ protected:
         log_ = (dir_.path() / "session.log").string();
         args.insert(args.begin(), {"-s=" + port, "-o=" + log_});
         recorder_ = kqtest::startTool("QuorvexRecorder", args);
+        announcedPort(*recorder_, terminal_);
+    }
+    // The port a program names on its first line; a fatal failure when it names none.
+    static void announcedPort(kqtest::Process& program, std::string& port)
+    {
         std::string line;
-        ASSERT_TRUE(recorder_->readLine(line, 30000ms) && line.rfind("port: ", 0) == 0)
-            << line << recorder_->err();
-        terminal_ = line.substr(6);
+        ASSERT_TRUE(program.readLine(line, 30000ms) && line.rfind("port: ", 0) == 0)
+            << line << program.err();
+        port = line.substr(6);
     }
 
     std::unique_ptr<kqtest::Process> recorder_;
@@ -102,9 +106,8 @@ TEST_F(Recorder, RecordsASessionThatTheLoaderReplays)
 {
     device_ = kqtest::startTool("QuorvexDevice",
                                 {"--pty", "-i=" + dir_.writeFile("device.log", deviceLog)});
-    std::string line;
-    ASSERT_TRUE(device_->readLine(line, 30000ms) && line.rfind("port: ", 0) == 0) << line;
-    const std::string devicePort = line.substr(6);
+    std::string devicePort, line;
+    ASSERT_NO_FATAL_FAILURE(announcedPort(*device_, devicePort));
     ASSERT_NO_FATAL_FAILURE(record(devicePort, {"--once"}));
     {
         ProgramPort program(terminal_);
@@ -142,10 +145,8 @@ TEST_F(Recorder, RecordsASessionThatTheLoaderReplays)
 
     const kqtest::Outcome check = kqtest::runTool("QuorvexLoader", {"--check", "-i=" + log_});
     EXPECT_EQ(check.status, 0) << check.out;
-    std::ifstream recorded(log_, std::ios::binary);
-    std::ostringstream text;
-    text << recorded.rdbuf();
-    ASSERT_NO_FATAL_FAILURE(run(text.str(), text.str(), {"--compare", "--log-settings", "--fast"}));
+    const std::string recorded = kqtest::readFile(log_);
+    ASSERT_NO_FATAL_FAILURE(run(recorded, recorded, {"--compare", "--log-settings", "--fast"}));
     EXPECT_EQ(loaderStatus_, 0) << loader_->out();
     EXPECT_EQ(deviceStatus_, 0) << device_->out();
     EXPECT_EQ(kqtest::text(loader_->out()).find("MISMATCH"), std::string::npos);
@@ -234,14 +235,13 @@ TEST_F(Recorder, EndsWithAnErrorWhenTheDeviceGoesAway)
 TEST_F(Recorder, EndsWithAnErrorWhenTheLogCannotBeWritten)
 {
     kqtest::PortPair device;
-    const std::string port = device.portName();
-    recorder_ = kqtest::startTool("QuorvexRecorder", {"-s=" + port, "-o=/dev/full", "--force"});
-    std::string line;
-    ASSERT_TRUE(recorder_->readLine(line, 30000ms) && line.rfind("port: ", 0) == 0) << line;
-    ProgramPort program(line.substr(6));
+    recorder_ = kqtest::startTool("QuorvexRecorder",
+                                  {"-s=" + device.portName(), "-o=/dev/full", "--force"});
+    ASSERT_NO_FATAL_FAILURE(announcedPort(*recorder_, terminal_));
+    ProgramPort program(terminal_);
     EXPECT_EQ(recorder_->wait(kqtest::runLimit), 1);
     EXPECT_EQ(kqtest::text(recorder_->out()),
-              line + "\nERROR: can't write '/dev/full': No space left on device\n");
+              "port: " + terminal_ + "\nERROR: can't write '/dev/full': No space left on device\n");
 }
 
 }  // namespace
