@@ -67,6 +67,14 @@ inline __attribute__((always_inline)) void copy(unsigned char* to, const unsigne
     }
 }
 
+// A journal word: every write before it is done before it, every write after it
+// after it, as a process killed in between leaves them.
+inline void publish(unsigned char* word, std::uint32_t value)
+{
+    __atomic_store_n(reinterpret_cast<std::uint32_t*>(word), value, __ATOMIC_RELEASE);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
 std::uint32_t journal(unsigned int count, unsigned int index, std::uint32_t step, unsigned int slot)
 {
     return Journal | step << 27 | slot << 18 | index << 9 | count;
@@ -97,7 +105,7 @@ bool MessageQueue::push(unsigned int id, const void* data, unsigned int size)
     if (start + size > size_) {
         return false;
     }
-    setRecord(count, Record{id, size, static_cast<std::uint32_t>(start)});
+    setRecord(block_, count, Record{id, size, static_cast<std::uint32_t>(start)});
     if (data != nullptr) {
         copy(block_ + start, static_cast<const unsigned char*>(data), size);
     }
@@ -176,7 +184,7 @@ inline unsigned int MessageQueue::find(unsigned int id, unsigned int count) cons
         return 0;
     }
     unsigned int i = 0;
-    while (i < count && load(RecordsOffset + RecordSize * i) != id) {
+    while (i < count && load(block_ + RecordsOffset + RecordSize * i) != id) {
         ++i;
     }
     return i;
@@ -250,32 +258,40 @@ void MessageQueue::remove(const Removal& r)
     }
 }
 
-// Each newer message, data then record, one slot down.
+// Each newer message, data then record, one slot down. The loops that move keep what
+// they use in locals: each journal word makes the compiler read memory afresh.
 void MessageQueue::moveMessages(const Removal& r, unsigned int slot)
 {
+    unsigned char* const block = block_;
+    const std::uint64_t limit = size_;
+    const unsigned int count = r.count;
+    const std::uint32_t step = journal(count, r.index, MovingMessages, 0);
     std::uint64_t end = startOf(slot);
-    for (unsigned int i = slot; i + 1 < r.count; ++i) {
-        setCountWord(journal(r.count, r.index, MovingMessages, i));
-        const Record newer = record(i + 1);
-        if (newer.offset < end + newer.size || std::uint64_t{newer.offset} + newer.size > size_) {
+    for (unsigned int i = slot; i + 1 < count; ++i) {
+        publish(block, step | i << 18);
+        const Record newer = record(block, i + 1);
+        if (newer.offset < end + newer.size || std::uint64_t{newer.offset} + newer.size > limit) {
             inconsistent();
         }
-        copy(block_ + end, block_ + newer.offset, newer.size);
-        setRecord(i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
+        copy(block + end, block + newer.offset, newer.size);
+        setRecord(block, i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
         end += newer.size;
     }
-    setCountWord(r.count - 1);
+    publish(block, count - 1);
 }
 
 // done: bytes of the newer data already at their new place.
 void MessageQueue::moveData(const Removal& r, std::uint64_t done)
 {
     const std::uint64_t newer = r.end - r.start - r.size;
-    const std::uint64_t progress = RecordsOffset + RecordSize * r.index + OffsetWord;
+    const std::uint64_t start = r.start;
+    const std::uint64_t size = r.size;
+    unsigned char* const progress = block_ + RecordsOffset + RecordSize * r.index + OffsetWord;
+    unsigned char* const to = block_ + start;
     while (done < newer) {
-        publish(progress, static_cast<std::uint32_t>(r.start + done));
-        const std::uint64_t chunk = std::min(r.size, newer - done);
-        copy(block_ + r.start + done, block_ + r.start + r.size + done, chunk);
+        publish(progress, static_cast<std::uint32_t>(start + done));
+        const std::uint64_t chunk = std::min(size, newer - done);
+        copy(to + done, to + size + done, chunk);
         done += chunk;
     }
 }
@@ -283,17 +299,21 @@ void MessageQueue::moveData(const Removal& r, std::uint64_t done)
 // Records from slot + 1 on move down one slot, packed from where slot's data start.
 void MessageQueue::moveRecords(const Removal& r, unsigned int slot)
 {
+    unsigned char* const block = block_;
+    const std::uint64_t limit = size_;
+    const unsigned int count = r.count;
+    const std::uint32_t step = journal(count, r.index, MovingRecords, 0);
     std::uint64_t end = startOf(slot);
-    for (unsigned int i = slot; i + 1 < r.count; ++i) {
-        setCountWord(journal(r.count, r.index, MovingRecords, i));
-        const Record newer = record(i + 1);
-        if (end + newer.size > size_) {
+    for (unsigned int i = slot; i + 1 < count; ++i) {
+        publish(block, step | i << 18);
+        const Record newer = record(block, i + 1);
+        if (end + newer.size > limit) {
             inconsistent();
         }
-        setRecord(i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
+        setRecord(block, i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
         end += newer.size;
     }
-    setCountWord(r.count - 1);
+    publish(block, count - 1);
 }
 
 void MessageQueue::inconsistent() const
@@ -304,14 +324,19 @@ void MessageQueue::inconsistent() const
 
 inline MessageQueue::Record MessageQueue::record(unsigned int index) const
 {
-    const std::uint64_t at = RecordsOffset + RecordSize * index;
+    return record(block_, index);
+}
+
+inline MessageQueue::Record MessageQueue::record(const unsigned char* block, unsigned int index)
+{
+    const unsigned char* at = block + RecordsOffset + RecordSize * index;
     return Record{load(at), load(at + 4), load(at + OffsetWord)};
 }
 
 // The fourth word of a record is reserved: never read or written.
-inline void MessageQueue::setRecord(unsigned int index, const Record& r)
+inline void MessageQueue::setRecord(unsigned char* block, unsigned int index, const Record& r)
 {
-    const std::uint64_t at = RecordsOffset + RecordSize * index;
+    unsigned char* at = block + RecordsOffset + RecordSize * index;
     store(at, r.id);
     store(at + 4, r.size);
     store(at + OffsetWord, r.offset);
@@ -319,27 +344,19 @@ inline void MessageQueue::setRecord(unsigned int index, const Record& r)
 
 inline void MessageQueue::setCountWord(std::uint32_t value)
 {
-    publish(0, value);
+    publish(block_, value);
 }
 
-// A journal word: every write before it is done before it, every write after it
-// after it, as a process killed in between leaves them.
-inline void MessageQueue::publish(std::uint64_t offset, std::uint32_t value)
-{
-    __atomic_store_n(reinterpret_cast<std::uint32_t*>(block_ + offset), value, __ATOMIC_RELEASE);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-inline std::uint32_t MessageQueue::load(std::uint64_t offset) const
+inline std::uint32_t MessageQueue::load(const unsigned char* at)
 {
     std::uint32_t value;
-    std::memcpy(&value, block_ + offset, sizeof value);
+    std::memcpy(&value, at, sizeof value);
     return value;
 }
 
-inline void MessageQueue::store(std::uint64_t offset, std::uint32_t value)
+inline void MessageQueue::store(unsigned char* at, std::uint32_t value)
 {
-    std::memcpy(block_ + offset, &value, sizeof value);
+    std::memcpy(at, &value, sizeof value);
 }
 
 }  // namespace detail

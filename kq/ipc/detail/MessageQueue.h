@@ -65,11 +65,12 @@ private:
     [[noreturn]] void inconsistent() const;
 
     Record record(unsigned int index) const;
-    void setRecord(unsigned int index, const Record& r);
     void setCountWord(std::uint32_t value);
-    void publish(std::uint64_t offset, std::uint32_t value);
-    std::uint32_t load(std::uint64_t offset) const;
-    void store(std::uint64_t offset, std::uint32_t value);
+    // The block passed in: the loops that move keep it in a local.
+    static Record record(const unsigned char* block, unsigned int index);
+    static void setRecord(unsigned char* block, unsigned int index, const Record& r);
+    static std::uint32_t load(const unsigned char* at);
+    static void store(unsigned char* at, std::uint32_t value);
 
     std::string channel_;
     unsigned char* block_;
