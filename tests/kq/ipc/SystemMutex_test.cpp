@@ -47,6 +47,27 @@ TEST(SystemMutex, TheOwnerLocksRecursivelyAndReleasesAsOften)
     EXPECT_TRUE(freeForAnotherThread(name));
 }
 
+TEST(SystemMutex, ATimedLockGivesUpOnAHolderAndIsGrantedWhenItLetsGo)
+{
+    const std::string name = kqtest::uniqueName("timed");
+    SystemMutex mutex(name);
+    std::promise<void> held;
+    std::promise<void> release;
+    auto holder = std::async(std::launch::async, [&] {
+        SystemMutex own(name);
+        own.lock();
+        held.set_value();
+        release.get_future().wait();
+        own.unlock();
+    });
+    held.get_future().wait();
+    EXPECT_FALSE(mutex.tryLock(20));
+    release.set_value();
+    EXPECT_TRUE(mutex.tryLock(30000));
+    mutex.unlock();
+    holder.get();
+}
+
 TEST(SystemMutex, AMutexWhoseOwnerWasKilledGoesToTheNextWaiter)
 {
     const std::string name = kqtest::uniqueName("abandoned");
