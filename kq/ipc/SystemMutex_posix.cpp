@@ -132,6 +132,30 @@ void spinWhileHeld(pthread_mutex_t& mutex)
     }
 }
 
+// The longest a waiter sleeps before it looks at the mutex again. An unlock wakes one
+// waiter; if that one is killed before it takes the mutex, the wake-up is lost, and
+// later lockers that never sleep do not wake anyone. Without a limit the remaining
+// waiters could sleep on beside a free mutex.
+constexpr std::uint32_t WakeCheckMs = 50;
+
+bool notAfter(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec <= b.tv_nsec);
+}
+
+// Sleeps in slices of WakeCheckMs until the mutex is taken or the deadline passes.
+int lockInSlices(pthread_mutex_t& mutex, const timespec& deadline, bool forever)
+{
+    for (;;) {
+        const timespec check = detail::deadlineAfter(WakeCheckMs);
+        const bool last = !forever && notAfter(deadline, check);
+        const int result = lockBefore(mutex, last ? deadline : check);
+        if (result != ETIMEDOUT || last) {
+            return result;
+        }
+    }
+}
+
 // The pthread result of a lock with a timeout as Windows reads it.
 int acquire(pthread_mutex_t& mutex, std::uint32_t ms)
 {
@@ -139,13 +163,10 @@ int acquire(pthread_mutex_t& mutex, std::uint32_t ms)
     if (result != EBUSY || ms == 0) {
         return result;
     }
-    if (ms == detail::Infinite) {
-        spinWhileHeld(mutex);
-        return ::pthread_mutex_lock(&mutex);
-    }
-    const timespec deadline = detail::deadlineAfter(ms);
+    const bool forever = ms == detail::Infinite;
+    const timespec deadline = detail::deadlineAfter(forever ? 0 : ms);
     spinWhileHeld(mutex);
-    return lockBefore(mutex, deadline);
+    return lockInSlices(mutex, deadline, forever);
 }
 
 }  // namespace

@@ -9,9 +9,11 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <future>
 #include <stdexcept>
 #include <string>
@@ -73,6 +75,53 @@ TEST(SystemMutex, AnUnrecoverableMutexIsNeverReportedAsLocked)
     ASSERT_EQ(EOWNERDEAD, taken);
 
     EXPECT_FALSE(mutex.tryLock(-1));
+}
+
+// Whether the process is blocked in a futex call (Linux).
+bool sleepsOnAFutex(long pid)
+{
+    std::ifstream syscall("/proc/" + std::to_string(pid) + "/syscall");
+    long number = -1;
+    return (syscall >> number) && number == SYS_futex;
+}
+
+// A woken waiter killed before it takes the mutex leaves the lock word free with the
+// other waiters asleep and nobody to wake them. Here the word is freed by hand while a
+// child sleeps on it.
+TEST(SystemMutex, AWaiterWhoseWakeUpWasLostStillTakesTheFreeMutex)
+{
+    const std::string name = kqtest::uniqueName("lost_wake");
+    SystemMutex mutex(name);
+    const int fd = ::open(kqtest::objectFile(name).c_str(), O_RDWR);
+    ASSERT_LE(0, fd);
+    const std::size_t size = sizeof(kq::ipc::detail::ObjectHeader);
+    void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    ASSERT_NE(MAP_FAILED, view);
+    pthread_mutex_t& raw = static_cast<kq::ipc::detail::ObjectHeader*>(view)->mutex;
+
+    std::promise<void> held;
+    std::promise<void> freed;
+    std::thread holder([&] {
+        ::pthread_mutex_lock(&raw);
+        held.set_value();
+        freed.get_future().wait();  // ends owning nothing: the word no longer names it
+    });
+    held.get_future().wait();
+    auto waiter = kqtest::startChild("lock-mutex", name);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const unsigned int waiters = 0x80000000u;  // set by a waiter before it sleeps
+    while (((__atomic_load_n(&raw.__data.__lock, __ATOMIC_ACQUIRE) & waiters) == 0 ||
+            !sleepsOnAFutex(waiter->pid())) &&
+           std::chrono::steady_clock::now() < limit) {
+        std::this_thread::yield();
+    }
+    __atomic_store_n(&raw.__data.__lock, 0, __ATOMIC_RELEASE);
+    freed.set_value();
+    holder.join();
+
+    kqtest::expectLine(*waiter, "locked");
+    ::munmap(view, size);
 }
 
 }  // namespace
