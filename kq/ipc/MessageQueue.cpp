@@ -167,11 +167,11 @@ unsigned int MessageQueue::resume(std::uint32_t word)
             inconsistent();
         }
         moveData(r, at - r.start);
-        moveRecords(r, index);
+        shiftDown<false>(r, index);
     } else if (step == MovingRecords && slot >= index) {
-        moveRecords(Removal{count, index, 0, 0, 0, 0}, slot);
+        shiftDown<false>(Removal{count, index, 0, 0, 0, 0}, slot);
     } else if (step == MovingMessages && slot >= index) {
-        moveMessages(Removal{count, index, 0, 0, 0, 0}, slot);
+        shiftDown<true>(Removal{count, index, 0, 0, 0, 0}, slot);
     } else {
         inconsistent();
     }
@@ -248,36 +248,14 @@ std::uint64_t MessageQueue::packedEnd(unsigned int from, unsigned int to, std::u
 void MessageQueue::remove(const Removal& r)
 {
     if (r.size == 0 || r.end == r.start + r.size) {
-        moveRecords(r, r.index);
+        shiftDown<false>(r, r.index);
     } else if (r.largest <= r.size) {
-        moveMessages(r, r.index);
+        shiftDown<true>(r, r.index);
     } else {
         setCountWord(journal(r.count, r.index, MovingData, r.index));
         moveData(r, 0);
-        moveRecords(r, r.index);
+        shiftDown<false>(r, r.index);
     }
-}
-
-// Each newer message, data then record, one slot down. The loops that move keep what
-// they use in locals: each journal word makes the compiler read memory afresh.
-void MessageQueue::moveMessages(const Removal& r, unsigned int slot)
-{
-    unsigned char* const block = block_;
-    const std::uint64_t limit = size_;
-    const unsigned int count = r.count;
-    const std::uint32_t step = journal(count, r.index, MovingMessages, 0);
-    std::uint64_t end = startOf(slot);
-    for (unsigned int i = slot; i + 1 < count; ++i) {
-        publish(block, step | i << 18);
-        const Record newer = record(block, i + 1);
-        if (newer.offset < end + newer.size || std::uint64_t{newer.offset} + newer.size > limit) {
-            inconsistent();
-        }
-        copy(block + end, block + newer.offset, newer.size);
-        setRecord(block, i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
-        end += newer.size;
-    }
-    publish(block, count - 1);
 }
 
 // done: bytes of the newer data already at their new place.
@@ -296,19 +274,32 @@ void MessageQueue::moveData(const Removal& r, std::uint64_t done)
     }
 }
 
-// Records from slot + 1 on move down one slot, packed from where slot's data start.
-void MessageQueue::moveRecords(const Removal& r, unsigned int slot)
+// Records from slot + 1 on move down one slot, packed from where slot's data start;
+// WithData: each message's data move with their record, in the same journal step.
+// The loop keeps what it uses in locals: each journal word makes the compiler read
+// memory afresh.
+template <bool WithData>
+void MessageQueue::shiftDown(const Removal& r, unsigned int slot)
 {
     unsigned char* const block = block_;
     const std::uint64_t limit = size_;
     const unsigned int count = r.count;
-    const std::uint32_t step = journal(count, r.index, MovingRecords, 0);
+    const std::uint32_t word =
+        journal(count, r.index, WithData ? MovingMessages : MovingRecords, 0);
     std::uint64_t end = startOf(slot);
     for (unsigned int i = slot; i + 1 < count; ++i) {
-        publish(block, step | i << 18);
+        publish(block, word | i << 18);
         const Record newer = record(block, i + 1);
-        if (end + newer.size > limit) {
-            inconsistent();
+        if constexpr (WithData) {
+            if (newer.offset < end + newer.size ||
+                std::uint64_t{newer.offset} + newer.size > limit) {
+                inconsistent();
+            }
+            copy(block + end, block + newer.offset, newer.size);
+        } else {
+            if (end + newer.size > limit) {
+                inconsistent();
+            }
         }
         setRecord(block, i, Record{newer.id, newer.size, static_cast<std::uint32_t>(end)});
         end += newer.size;

@@ -60,8 +60,8 @@ private:
                             std::uint64_t& largest) const;
     void remove(const Removal& r);
     void moveData(const Removal& r, std::uint64_t done);
-    void moveRecords(const Removal& r, unsigned int slot);
-    void moveMessages(const Removal& r, unsigned int slot);
+    template <bool WithData>
+    void shiftDown(const Removal& r, unsigned int slot);
     [[noreturn]] void inconsistent() const;
 
     Record record(unsigned int index) const;
