@@ -15,6 +15,7 @@
 #include <chrono>
 #include <fstream>
 #include <future>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -56,22 +57,34 @@ TEST(NamedObject, AnotherUsersFileIsRefusedWithoutWaitingForItsGuard)
     }
 }
 
+// A named mutex's pthread mutex, mapped a second time to set up states by hand; null
+// when it cannot be mapped.
+std::shared_ptr<pthread_mutex_t> rawMutex(const std::string& name)
+{
+    using kq::ipc::detail::ObjectHeader;
+    const int fd = ::open(kqtest::objectFile(name).c_str(), O_RDWR);
+    if (fd < 0) {
+        return nullptr;
+    }
+    void* view = ::mmap(nullptr, sizeof(ObjectHeader), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (view == MAP_FAILED) {
+        return nullptr;
+    }
+    auto* header = static_cast<ObjectHeader*>(view);
+    return {&header->mutex, [header](pthread_mutex_t*) { ::munmap(header, sizeof *header); }};
+}
+
 TEST(SystemMutex, AnUnrecoverableMutexIsNeverReportedAsLocked)
 {
     const std::string name = kqtest::uniqueName("unrecoverable");
     SystemMutex mutex(name);
-    const int fd = ::open(kqtest::objectFile(name).c_str(), O_RDWR);
-    ASSERT_LE(0, fd);
-    const std::size_t size = sizeof(kq::ipc::detail::ObjectHeader);
-    void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ::close(fd);
-    ASSERT_NE(MAP_FAILED, view);
+    const auto raw = rawMutex(name);
+    ASSERT_TRUE(raw);
     // Its owner thread ends; the next owner hands it back without making it consistent.
-    pthread_mutex_t& raw = static_cast<kq::ipc::detail::ObjectHeader*>(view)->mutex;
-    std::thread([&raw] { ::pthread_mutex_lock(&raw); }).join();
-    const int taken = ::pthread_mutex_lock(&raw);
-    ::pthread_mutex_unlock(&raw);
-    ::munmap(view, size);
+    std::thread([&raw] { ::pthread_mutex_lock(raw.get()); }).join();
+    const int taken = ::pthread_mutex_lock(raw.get());
+    ::pthread_mutex_unlock(raw.get());
     ASSERT_EQ(EOWNERDEAD, taken);
 
     EXPECT_FALSE(mutex.tryLock(-1));
@@ -92,13 +105,9 @@ TEST(SystemMutex, AWaiterWhoseWakeUpWasLostStillTakesTheFreeMutex)
 {
     const std::string name = kqtest::uniqueName("lost_wake");
     SystemMutex mutex(name);
-    const int fd = ::open(kqtest::objectFile(name).c_str(), O_RDWR);
-    ASSERT_LE(0, fd);
-    const std::size_t size = sizeof(kq::ipc::detail::ObjectHeader);
-    void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ::close(fd);
-    ASSERT_NE(MAP_FAILED, view);
-    pthread_mutex_t& raw = static_cast<kq::ipc::detail::ObjectHeader*>(view)->mutex;
+    const auto mapped = rawMutex(name);
+    ASSERT_TRUE(mapped);
+    pthread_mutex_t& raw = *mapped;
 
     std::promise<void> held;
     std::promise<void> freed;
@@ -121,7 +130,6 @@ TEST(SystemMutex, AWaiterWhoseWakeUpWasLostStillTakesTheFreeMutex)
     holder.join();
 
     kqtest::expectLine(*waiter, "locked");
-    ::munmap(view, size);
 }
 
 }  // namespace
